@@ -1,1 +1,171 @@
-// placeholder
+#include "driver/run.h"
+
+#include <cmath>
+#include <fstream>
+#include <iterator>
+#include <iostream>
+#include <numbers>
+#include <sstream>
+#include <string>
+
+#include "driver/free_format_reader.h"
+#include "driver/layer_search.h"
+#include "driver/problem_input.h"
+#include "driver/report_writer.h"
+#include "hankel/final.h"
+
+namespace kestral {
+namespace {
+
+// The whole content of an input file. A missing file reads as empty (it is
+// not created), so its first read stops with the end-of-file diagnostic.
+std::string read_input_file(const std::filesystem::path& path, const std::string& name, int unit) {
+  std::error_code error;
+  if (!std::filesystem::exists(path, error)) return {};
+  std::ifstream stream(path, std::ios::binary);
+  if (!stream || std::filesystem::is_directory(path, error)) {
+    throw InputError("cannot read file " + name + ", unit " + std::to_string(unit));
+  }
+  return std::string(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>());
+}
+
+// Contact radius: the radius of a circle of area P/q.
+float contact_radius(const WheelLoad& load) {
+  const double area = static_cast<double>(load.P) / static_cast<double>(load.q);
+  return static_cast<float>(std::sqrt(area / std::numbers::pi));
+}
+
+// Rows of one pass over the points: one per point, two per interface point.
+int rows_per_wheel(const LayerSystem& layers, const EvalPoints& points) {
+  int rows = 0;
+  for (int i = 0; i < points.NP; ++i) rows += layer_of_depth(layers, points.Z[i]).on_interface ? 2 : 1;
+  return rows;
+}
+
+}  // namespace
+
+RunFiles RunFiles::in_folder(const std::filesystem::path& folder) {
+  RunFiles files;
+  files.problem = folder / "KESTRAL.in";
+  files.gauss = folder / "gauss.qua";
+  files.report = folder / "KESTRAL.out";
+  return files;
+}
+
+int run_analysis(const RunFiles& files, std::ostream& console, std::ostream& errors,
+                 RunRecord* record) {
+  try {
+    FreeFormatReader problem_file(read_input_file(files.problem, files.problem_name, 1), 1,
+                                  files.problem_name);
+    FreeFormatReader gauss_file(read_input_file(files.gauss, files.gauss_name, 27), 27,
+                                files.gauss_name);
+    ReportFile report(files.report);
+
+    GaussRules rules;
+    LayerSystem layers;
+    WheelLoad load;
+    EvalPoints points;
+    read_gauss_rules(gauss_file, rules);
+    read_problem_head(problem_file, layers, load);
+
+    const auto echo = echo_records(layers, load);
+    for (const std::string& line : echo) report.write(line);
+    for (const std::string& line : echo) console << line << '\n';
+
+    read_problem_points(problem_file, points, load);
+    const bool single = load.wheel_flag == 1.0f;
+    const bool dual = load.wheel_flag == 2.0f;
+
+    // The row-kind table bounds the rows of a run; refuse before computing.
+    const int rows_needed = (single || dual) ? rows_per_wheel(layers, points) * (dual ? 2 : 1) : 0;
+    if (rows_needed > kMaxResultRows) {
+      throw InputError(files.problem_name + ": the points need " + std::to_string(rows_needed) +
+                       " result rows (one per point, two per point on an interface, doubled for "
+                       "a dual wheel), more than the limit of " +
+                       std::to_string(kMaxResultRows));
+    }
+
+    if (single || dual) report.write(wheel_line(dual));
+    report.write(column_header());
+
+    load.a = contact_radius(load);
+    const int passes = single ? points.NP : (dual ? 2 * points.NP : 0);
+
+    static thread_local ResultTable results;
+    results = ResultTable{};
+    std::array<int, kMaxResultRows> kinds{};
+    std::array<int, kMaxResultRows> row_layers{};
+    int K = 0;
+    for (int j = 1; j <= passes; ++j) {
+      float Zc = 0.0f;
+      float Rc = 0.0f;
+      if (j <= points.NP) {
+        Zc = points.Z[j - 1];
+        Rc = points.R[j - 1];
+      } else {
+        const int i = j - points.NP;
+        Zc = points.Z[i - 1];
+        const float R = points.R[i - 1];
+        Rc = R > kDualWheelSpacing ? R - kDualWheelSpacing : kDualWheelSpacing - R;
+      }
+      console << progress_line(Zc, Rc) << '\n';
+
+      const LayerOfDepth where = layer_of_depth(layers, Zc);
+      int L = where.layer;
+      ++K;
+      FINAL(Zc, Rc, L, layers.n, layers.E, layers.Mu, layers.H, load.a, load.q, rules.x, rules.w,
+            rules.N, kBondedInterfaces, K, results, console);
+      kinds[K - 1] = kOrdinaryRow;
+      row_layers[K - 1] = L;
+      if (where.on_interface) {
+        ++L;
+        ++K;
+        FINAL(Zc, Rc, L, layers.n, layers.E, layers.Mu, layers.H, load.a, load.q, rules.x,
+              rules.w, rules.N, kBondedInterfaces, K, results, console);
+        kinds[K - 1] = kInterfaceRow;
+        row_layers[K - 1] = L;
+      }
+    }
+
+    // Dual wheel: the second NP passes produced rows K/2 + 1 .. K in the
+    // pattern of the first; add them to the first wheel's responses.
+    if (dual) {
+      const int half = K / 2;
+      for (int i = 1; i <= half; ++i) {
+        for (int column = kColSigmaZ; column <= kColEpR; ++column) {
+          results.at(i, column) = results.at(i, column) + results.at(half + i, column);
+        }
+      }
+    }
+
+    const int rows_to_print = single ? K : (dual ? K / 2 : 0);
+    for (int row = 1; row <= rows_to_print; ++row) {
+      report.write(result_row(results, row, kinds[row - 1]));
+    }
+    report.flush();
+    console.flush();
+
+    if (!single && !dual) {
+      std::ostringstream flag;
+      flag << load.wheel_flag;
+      errors << files.problem_name << ": wheel flag " << flag.str()
+             << " is neither 1 (single wheel) nor 2 (dual wheel): no wheel arrangement was "
+                "selected and nothing was computed\n";
+    }
+    if (record != nullptr) {
+      record->results = results;
+      record->kinds = kinds;
+      record->layers = row_layers;
+      record->rows_printed = rows_to_print;
+    }
+    return 0;
+  } catch (const InputError& error) {
+    console.flush();
+    errors << error.what() << '\n';
+    return 1;
+  }
+}
+
+int MAIN__() { return run_analysis(RunFiles{}, std::cout, std::cerr); }
+
+}  // namespace kestral

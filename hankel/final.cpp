@@ -1,1 +1,219 @@
-// placeholder
+#include "hankel/final.h"
+
+#include <array>
+#include <cmath>
+#include <ostream>
+
+#include "driver/format.h"
+#include "hankel/bess.h"
+#include "hankel/roots.h"
+#include "layered/abcd.h"
+
+namespace kestral {
+namespace {
+
+// Interval ends: the roots with the midpoint of every gap between them.
+inline constexpr int kBoundaryCapacity = 320;
+inline constexpr int kBoundariesFilled = 2 * (kRootListSize - 1);  // 318 ends, 317 intervals
+using BoundaryList = std::array<float, kBoundaryCapacity>;
+
+inline constexpr int kTotals = 10;
+using Totals = std::array<float, kTotals>;
+
+void fill_boundaries(const RootList& roots, BoundaryList& bounds) {
+  for (int k = 1; k <= kRootListSize - 1; ++k) {
+    const double lower = roots[k - 1];
+    const double upper = roots[k];
+    bounds[2 * k - 2] = roots[k - 1];
+    bounds[2 * k - 1] = static_cast<float>((lower + upper) / 2.0);
+  }
+}
+
+// Everything a quadrature node needs besides m: the point, its layer and
+// the layer system.
+struct PointSetting {
+  float rho;
+  float zeta;
+  int L;
+  int n;
+  const LayerTable& E;
+  const LayerTable& Mu;
+  const LayerTable& H;
+  float a;
+  int IBOND;
+};
+
+// The terms that grow with depth, coefficient times exp(t). Deeper than
+// about 46 contact radii exp(t) overflows single precision on the first
+// interval; the half-space's coefficient is then exactly 0 (A = C = 0) and
+// the term is 0 rather than 0 times infinity, and any other coefficient is
+// scaled by the double-precision exponential, which cannot overflow there.
+struct GrowingExponential {
+  double value;
+  double operator()(double coefficient) const { return coefficient == 0.0 ? 0.0 : coefficient * value; }
+};
+
+// One pass: integrates quantities first..last of its interval chain into T.
+// Pass 1 (quantities 1-4) carries J0(rho m) J1(m); pass 2 (quantities 5-7)
+// carries J1(rho m) J1(m).
+void integrate_pass(int pass, const PointSetting& p, const BoundaryList& bounds,
+                    const GaussNodeTable& x, const GaussNodeTable& w, const GaussOrderTable& N,
+                    Totals& T) {
+  const int first = pass == 1 ? 1 : 5;
+  const int last = pass == 1 ? 4 : 7;
+  const double mu = p.Mu[p.L - 1];
+  const bool on_axis = p.rho == 0.0f;
+  ConstantsTable A{};
+  ConstantsTable B{};
+  ConstantsTable C{};
+  ConstantsTable D{};
+
+  for (int i = 1; i <= kBoundariesFilled - 1; ++i) {
+    const float lo = bounds[i - 1];
+    const float hi = bounds[i];
+    const float half = static_cast<float>((static_cast<double>(hi) - lo) / 2.0);
+    const float mid = static_cast<float>((static_cast<double>(lo) + hi) / 2.0);
+    const int rule = i <= 2 ? 1 : (i <= 4 ? 2 : 3);
+    const int order = N[rule - 1];
+
+    std::array<float, 8> S{};
+    float m = mid;
+    for (int j = 1; j <= order; ++j) {
+      m = static_cast<float>(static_cast<double>(half) * gauss_at(x, j, rule) + mid);
+      ABCD(m, p.Mu, p.E, p.n, p.H, p.a, A, B, C, D, p.IBOND);
+      const float rho_m = p.rho * m;
+      float bessel_first = 0.0f;
+      float bessel_second = 0.0f;
+      float j1_m = 0.0f;
+      float j_rho_m = 0.0f;
+      if (pass == 1) {
+        BESS(rho_m, bessel_first, 0);
+        BESS(m, bessel_second, 1);
+        j_rho_m = bessel_first;
+        j1_m = bessel_second;
+      } else {
+        BESS(m, bessel_first, 1);
+        BESS(rho_m, bessel_second, 1);
+        j1_m = bessel_first;
+        j_rho_m = bessel_second;
+      }
+      const float t = p.zeta * m;
+      const float e_plus = static_cast<float>(std::exp(static_cast<double>(t)));
+      const float e_minus = static_cast<float>(std::exp(-static_cast<double>(t)));
+      const GrowingExponential grow{std::isinf(e_plus) ? std::exp(static_cast<double>(t))
+                                                       : static_cast<double>(e_plus)};
+
+      const double md = m;
+      const double td = t;
+      const double Ad = A[p.L - 1];
+      const double Bd = B[p.L - 1];
+      const double Cd = C[p.L - 1];
+      const double Dd = D[p.L - 1];
+      const double em = e_minus;
+
+      std::array<float, 8> f{};
+      if (pass == 1) {
+        const double factor = on_axis ? static_cast<double>(j1_m)
+                                      : static_cast<double>(j_rho_m) * static_cast<double>(j1_m);
+        const double G1 = md * (grow(md * Ad - Cd * (1.0 - 2.0 * mu - td)) +
+                                (md * Bd + Dd * (1.0 - 2.0 * mu + td)) * em);
+        const double G2 = md * (grow(md * Ad + Cd * (1.0 + 2.0 * mu + td)) +
+                                (md * Bd - Dd * (1.0 + 2.0 * mu - td)) * em);
+        const double G3 = md * (grow(Cd) - Dd * em);
+        const double G4 = grow(md * Ad - Cd * (2.0 - 4.0 * mu - td)) -
+                          (md * Bd + Dd * (2.0 - 4.0 * mu + td)) * em;
+        f[1] = static_cast<float>(G1 * factor);
+        f[2] = static_cast<float>(G2 * factor);
+        f[3] = static_cast<float>(G3 * factor);
+        f[4] = static_cast<float>(G4 * factor);
+      } else {
+        // J1(rho m)/(rho m) tends to 1/2 on the axis, where J1(rho m) = 0;
+        // so it does for an offset so small that rho m rounds to zero.
+        const double factor_56 =
+            (on_axis || rho_m == 0.0f) ? static_cast<double>(j1_m) / 2.0
+                    : static_cast<double>(j_rho_m) * static_cast<double>(j1_m) / rho_m;
+        const double G5 = md * (grow(md * Ad + Cd * (1.0 + td)) + (md * Bd - Dd * (1.0 - td)) * em);
+        const double G7 = md * (grow(md * Ad + Cd * (2.0 * mu + td)) -
+                                (md * Bd - Dd * (2.0 * mu - td)) * em);
+        f[5] = static_cast<float>(G5 * factor_56);
+        f[6] = f[5];
+        f[7] = on_axis ? 0.0f
+                       : static_cast<float>(G7 * static_cast<double>(j_rho_m) *
+                                            static_cast<double>(j1_m));
+      }
+      const double weight = gauss_at(w, j, rule);
+      for (int k = first; k <= last; ++k) S[k] = static_cast<float>(S[k] + weight * f[k]);
+    }
+    for (int k = first; k <= last; ++k) T[k] = static_cast<float>(T[k] + static_cast<double>(half) * S[k]);
+
+    // Truncation, judged at the last node of the interval: exp(-zeta m)
+    // below 1e-3, or m >= 150 for points at or near the surface.
+    const float zeta_m = p.zeta * m;
+    if (zeta_m >= 7.0f || (p.zeta <= 0.045f && m >= 150.0f)) break;
+  }
+}
+
+}  // namespace
+
+void FINAL(const float& Z, const float& R, const int& L, const int& n, const LayerTable& E,
+           const LayerTable& Mu, const LayerTable& H, const float& a, const float& q,
+           const GaussNodeTable& x, const GaussNodeTable& w, const GaussOrderTable& N,
+           const int& IBOND, const int& K, ResultTable& results, std::ostream& console) {
+  // Outside these the tables would be indexed beyond their capacity.
+  if (n < kMinLayers || n > kMaxLayers || L < 1 || L > n || K < 1 || K > kResultRows) return;
+  for (int rule = 1; rule <= kGaussRulesRead; ++rule) {
+    if (N[rule - 1] < 0 || N[rule - 1] > kGaussMaxOrder) return;
+  }
+
+  const float rho = R / a;
+  const float zeta = Z / a;
+  RootList roots_1{};
+  RootList roots_2{};
+  ROOTS(rho, roots_1, 1);
+  ROOTS(rho, roots_2, 2);
+  BoundaryList bounds_1{};
+  BoundaryList bounds_2{};
+  fill_boundaries(roots_1, bounds_1);
+  fill_boundaries(roots_2, bounds_2);
+
+  Totals T{};
+  const PointSetting setting{rho, zeta, L, n, E, Mu, H, a, IBOND};
+  integrate_pass(1, setting, bounds_1, x, w, N, T);
+  integrate_pass(2, setting, bounds_2, x, w, N, T);
+
+  const double mu = Mu[L - 1];
+  const double modulus = E[L - 1];
+  const double qd = q;
+  const float SigmaZ = static_cast<float>(-qd * T[1]);
+  const float DispZ = static_cast<float>(-((1.0 + mu) / modulus) * qd * static_cast<double>(a) * T[4]);
+  const float SigmaR = static_cast<float>(qd * T[2] - qd * T[5]);
+  const float SigmaT = static_cast<float>(2.0 * mu * qd * T[3] + qd * T[6]);
+  const float TaoRZ = static_cast<float>(qd * T[7]);
+
+  console << FreeFormatLine().text("Sigma Z value=").real(SigmaZ).str() << '\n'
+          << FreeFormatLine().text("Sigma T value=").real(SigmaT).str() << '\n'
+          << FreeFormatLine().text("Sigma R value=").real(SigmaR).str() << '\n'
+          << FreeFormatLine().text("Disp  Z value=").real(DispZ).str() << '\n'
+          << FreeFormatLine().text("Tao  RZ value=").real(TaoRZ).str() << '\n';
+
+  // Hooke's law from the rounded stresses.
+  const double sz = SigmaZ;
+  const double st = SigmaT;
+  const double sr = SigmaR;
+  const float epZ = static_cast<float>((sz - mu * sr - mu * st) / modulus);
+  const float epT = static_cast<float>((st - mu * sz - mu * sr) / modulus);
+  const float epR = static_cast<float>((sr - mu * st - mu * sz) / modulus);
+
+  results.at(K, kColZ) = Z;
+  results.at(K, kColR) = R;
+  results.at(K, kColSigmaZ) = SigmaZ;
+  results.at(K, kColSigmaT) = SigmaT;
+  results.at(K, kColSigmaR) = SigmaR;
+  results.at(K, kColTaoRZ) = TaoRZ;
+  results.at(K, kColDispZ) = DispZ;
+  results.at(K, kColEpZ) = epZ;
+  results.at(K, kColEpT) = epT;
+  results.at(K, kColEpR) = epR;
+}
+
+}  // namespace kestral

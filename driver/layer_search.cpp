@@ -1,0 +1,37 @@
+#include "driver/layer_search.h"
+
+namespace kestral {
+
+LayerOfDepth layer_of_depth(const LayerSystem& layers, float Zc) {
+  const int n = layers.n;
+  float D = 0.0f;
+  int found = 0;
+  for (int k = 1; k <= n - 1; ++k) {
+    const float H = layers.H[k - 1];
+    D = D + H;
+    const double top = static_cast<double>(D) - static_cast<double>(H);
+    if (Zc <= D && top < static_cast<double>(Zc)) {
+      found = k;
+      break;
+    }
+  }
+  LayerOfDepth result;
+  if (found != 0) {
+    result.layer = found;
+    result.on_interface = (D == Zc);
+  } else if (Zc > D) {
+    result.layer = n;  // the half-space; never an interface point
+  } else if (Zc != 0.0f) {
+    float bottom = 0.0f;
+    int k = 1;
+    for (; k <= n - 1; ++k) {
+      bottom = bottom + layers.H[k - 1];
+      if (bottom >= Zc) break;
+    }
+    result.layer = k;
+  }
+  if (Zc == 0.0f) result = LayerOfDepth{};
+  return result;
+}
+
+}  // namespace kestral

@@ -1,0 +1,59 @@
+// The problem ("KESTRAL.in") and the quadrature rules ("gauss.qua").
+#pragma once
+
+#include <array>
+
+#include "driver/free_format_reader.h"
+#include "hankel/quadrature_table.h"
+#include "layered/layer_tables.h"
+
+namespace kestral {
+
+inline constexpr int kMaxPoints = 50;
+
+// n layers, the last the half-space; E(1..n) MPa, Mu(1..n), H(1..n-1) mm.
+struct LayerSystem {
+  int n = 0;
+  LayerTable E{};
+  LayerTable Mu{};
+  LayerTable H{};
+};
+
+// Single-wheel load P (N), tyre pressure q (MPa), wheel flag (1 single,
+// 2 dual), contact radius a (mm), derived once the problem is read.
+struct WheelLoad {
+  float P = 0.0f;
+  float q = 0.0f;
+  float wheel_flag = 0.0f;
+  float a = 0.0f;
+};
+
+// Depth Z (mm, down from the surface) and radial offset R (mm, from the
+// first wheel's centre) of each evaluation point, in file order.
+struct EvalPoints {
+  int NP = 0;
+  std::array<float, kMaxPoints> Z{};
+  std::array<float, kMaxPoints> R{};
+};
+
+// Rules 1 to 3 as read, completed by symmetry; rules 4 and 5 stay empty.
+struct GaussRules {
+  GaussNodeTable x{};
+  GaussNodeTable w{};
+  GaussOrderTable N{};
+};
+
+// Reads the three rules. Each order N is followed by N/2 pairs x(j), w(j);
+// the mirrored node x(N+1-j) = -x(j), w(N+1-j) = w(j) is set from each pair,
+// so an odd rule keeps a middle node of abscissa 0 and weight 0.
+// Rejects an order outside 1..10 and an abscissa outside (-1, 1).
+void read_gauss_rules(FreeFormatReader& file, GaussRules& rules);
+
+// Items 1 to 5: n, E(1..n), Mu(1..n), H(1..n-1), then P and q. Each item is
+// checked as soon as it is read, so nothing is stored beyond a table.
+void read_problem_head(FreeFormatReader& file, LayerSystem& layers, WheelLoad& load);
+
+// Items 6 to 8: NP, the NP points, the wheel flag.
+void read_problem_points(FreeFormatReader& file, EvalPoints& points, WheelLoad& load);
+
+}  // namespace kestral
