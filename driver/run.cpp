@@ -29,12 +29,6 @@ std::string read_input_file(const std::filesystem::path& path, const std::string
   return std::string(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>());
 }
 
-// Contact radius: the radius of a circle of area P/q.
-float contact_radius(const WheelLoad& load) {
-  const double area = static_cast<double>(load.P) / static_cast<double>(load.q);
-  return static_cast<float>(std::sqrt(area / std::numbers::pi));
-}
-
 // Rows of one pass over the points: one per point, two per interface point.
 int rows_per_wheel(const LayerSystem& layers, const EvalPoints& points) {
   int rows = 0;
@@ -43,6 +37,11 @@ int rows_per_wheel(const LayerSystem& layers, const EvalPoints& points) {
 }
 
 }  // namespace
+
+float contact_radius(float P, float q) {
+  const double area = static_cast<double>(P) / static_cast<double>(q);
+  return static_cast<float>(std::sqrt(area / std::numbers::pi));
+}
 
 RunFiles RunFiles::in_folder(const std::filesystem::path& folder) {
   RunFiles files;
@@ -88,7 +87,7 @@ int run_analysis(const RunFiles& files, std::ostream& console, std::ostream& err
     if (single || dual) report.write(wheel_line(dual));
     report.write(column_header());
 
-    load.a = contact_radius(load);
+    load.a = contact_radius(load.P, load.q);
     const int passes = single ? points.NP : (dual ? 2 * points.NP : 0);
 
     static thread_local ResultTable results;

@@ -37,6 +37,10 @@ struct RunRecord {
   int rows_printed = 0;
 };
 
+// Contact radius a (mm) of a load P (N) at tyre pressure q (MPa): the radius
+// of a circle of area P/q, rounded once to single precision.
+float contact_radius(float P, float q);
+
 // Runs one problem: report to files.report, console stream to `console`,
 // diagnostics (one line each) to `errors`. Returns the exit status: 0 for a
 // completed run, 1 for a rejected input. `record`, when given, receives the

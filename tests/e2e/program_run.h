@@ -1,0 +1,40 @@
+// Runs the built kestral in a fresh temporary folder and captures what it
+// leaves: the report, the console stream, the standard error and the exit
+// status.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace kestral::testing {
+
+std::string read_text(const std::filesystem::path& path);
+void write_text(const std::filesystem::path& path, const std::string& text);
+
+// A new, empty folder under the system's temporary folder, removed with the
+// object.
+class ScratchFolder {
+ public:
+  ScratchFolder();
+  ~ScratchFolder();
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+struct ProgramRun {
+  int status = -1;  // exit status; -1 when the program did not exit normally
+  std::string console;
+  std::string errors;
+  std::string report;  // empty when no report exists
+  bool report_exists = false;
+};
+
+// Runs `executable` with `folder` as working directory.
+ProgramRun run_program_in(const std::filesystem::path& folder,
+                          const std::string& executable = KESTRAL_EXE);
+
+}  // namespace kestral::testing

@@ -1,0 +1,179 @@
+// Whole runs: the passes, the interface rows, the dual wheel and its
+// superposition, checked through the rows a run records and the streams it
+// writes.
+#include "driver/run.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "driver/report_writer.h"
+#include "tests/e2e/program_run.h"
+
+namespace kestral::testing {
+namespace {
+
+const char* const kGauss10 =
+    "10\n-0.9739065285 0.0666713443\n-0.8650633667 0.1494513492\n-0.6794095683 0.2190863625\n"
+    "-0.4333953941 0.2692667193\n-0.1488743390 0.2955242247\n";
+
+std::string gauss_file() { return std::string(kGauss10) + kGauss10 + kGauss10; }
+
+// A three-layer section: 120 mm asphalt, 250 mm base, subgrade.
+std::string problem(const std::string& points, const std::string& wheel_flag) {
+  return "3\n2500 250 50\n0.35 0.35 0.40\n120 250\n20000 0.56\n" + points + wheel_flag + "\n";
+}
+
+struct InProcessRun {
+  int status = -1;
+  std::string console;
+  std::string errors;
+  std::string report;
+  RunRecord record;
+};
+
+InProcessRun run_in_process(const std::string& problem_text) {
+  ScratchFolder folder;
+  write_text(folder.path() / "KESTRAL.in", problem_text);
+  write_text(folder.path() / "gauss.qua", gauss_file());
+  InProcessRun run;
+  std::ostringstream console;
+  std::ostringstream errors;
+  run.status = run_analysis(RunFiles::in_folder(folder.path()), console, errors, &run.record);
+  run.console = console.str();
+  run.errors = errors.str();
+  run.report = read_text(folder.path() / "KESTRAL.out");
+  return run;
+}
+
+std::vector<std::string> lines_starting(const std::string& text, const std::string& prefix) {
+  std::vector<std::string> found;
+  std::istringstream stream(text);
+  for (std::string line; std::getline(stream, line);) {
+    if (line.rfind(prefix, 0) == 0) found.push_back(line);
+  }
+  return found;
+}
+
+TEST(ContactRadius, IsTheRadiusOfACircleOfAreaPOverQ) {
+  // 20000 N at 0.56 MPa: 35714.3 mm^2, a = 106.6 mm.
+  EXPECT_NEAR(contact_radius(20000.0f, 0.56f), 106.6, 0.05);
+  EXPECT_EQ(contact_radius(20000.0f, 0.56f),
+            static_cast<float>(std::sqrt(20000.0 / 0.56f / std::numbers::pi)));
+}
+
+TEST(SingleWheel, RowsFollowThePointsAndTheirLayers) {
+  // Surface, inside layer 1, on interface 1, inside layer 2, on the last
+  // interface, in the half-space.
+  const auto run = run_in_process(
+      problem("6\n0 0\n60 0\n120 30\n200 0\n370 100\n900 0\n", "1"));
+  ASSERT_EQ(run.status, 0) << run.errors;
+  EXPECT_EQ(run.errors, "");
+  const RunRecord& r = run.record;
+  ASSERT_EQ(r.rows_printed, 8);
+  const int expected_kinds[] = {1, 1, 1, 2, 1, 1, 2, 1};
+  const int expected_layers[] = {1, 1, 1, 2, 2, 2, 3, 3};
+  const float expected_Z[] = {0, 60, 120, 120, 200, 370, 370, 900};
+  for (int row = 1; row <= 8; ++row) {
+    EXPECT_EQ(r.kinds[row - 1], expected_kinds[row - 1]) << row;
+    EXPECT_EQ(r.layers[row - 1], expected_layers[row - 1]) << row;
+    EXPECT_EQ(r.results.at(row, kColZ), expected_Z[row - 1]) << row;
+  }
+  // Interface rows carry the letter L and the point's Z and R.
+  const auto rows = lines_starting(run.report, "  120.00");
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[0].substr(8, 8), "   30.00");
+  EXPECT_EQ(rows[1].substr(8, 8), "L  30.00");
+  EXPECT_EQ(lines_starting(run.report, "  Single Wheel").size(), 1u);
+  // One progress line per pass, five result lines per row.
+  EXPECT_EQ(lines_starting(run.console, " Z=").size(), 6u);
+  EXPECT_EQ(lines_starting(run.console, " Sigma Z value=").size(), 8u);
+}
+
+TEST(SingleWheel, InterfaceRowsAgreeWhereTheBondMakesThemContinuous) {
+  const auto run = run_in_process(problem("1\n120 50\n", "1"));
+  ASSERT_EQ(run.status, 0);
+  const ResultTable& t = run.record.results;
+  // Vertical stress, shear, displacement and the horizontal strains are
+  // continuous across a bonded interface; the rows come from separate
+  // quadratures of the same integrals, equal to a few units of 1e-6 q.
+  for (int column : {kColSigmaZ, kColTaoRZ}) EXPECT_NEAR(t.at(1, column), t.at(2, column), 1e-5);
+  EXPECT_NEAR(t.at(1, kColDispZ), t.at(2, kColDispZ), 1e-5 * std::fabs(t.at(1, kColDispZ)));
+  for (int column : {kColEpT, kColEpR}) {
+    EXPECT_NEAR(t.at(1, column), t.at(2, column), 1e-3 * std::fabs(t.at(1, column)));
+  }
+  // The stiff asphalt carries tension at its bottom, the base does not.
+  EXPECT_GT(t.at(1, kColSigmaR), 10 * std::fabs(t.at(2, kColSigmaR)));
+}
+
+TEST(DualWheel, SecondPassUsesTheDistanceFromTheSecondWheel) {
+  const auto run = run_in_process(problem("3\n500 0\n500 310\n500 400\n", "2"));
+  ASSERT_EQ(run.status, 0) << run.errors;
+  const auto progress = lines_starting(run.console, " Z=");
+  ASSERT_EQ(progress.size(), 6u);
+  EXPECT_EQ(progress[3], " Z=   500.0000       Rad=   310.0000    ");
+  EXPECT_EQ(progress[4], " Z=   500.0000       Rad=  0.0000000E+00");
+  EXPECT_EQ(progress[5], " Z=   500.0000       Rad=   90.00000    ");
+  // The report shows each point with its R from the input.
+  EXPECT_EQ(run.record.rows_printed, 3);
+  EXPECT_EQ(run.record.results.at(2, kColR), 310.0f);
+  EXPECT_EQ(lines_starting(run.report, "  Dual  Wheel").size(), 1u);
+}
+
+TEST(DualWheel, RowsAreTheSumOfTheTwoSingleWheelRows) {
+  // Points on and off interfaces; offsets giving second-pass distances of
+  // 310, 155, 0 and 90 mm.
+  const std::string points = "5\n0 0\n120 155\n370 310\n500 400\n60 0\n";
+  const auto dual = run_in_process(problem(points, "2"));
+  const auto first = run_in_process(problem(points, "1"));
+  const auto second =
+      run_in_process(problem("5\n0 310\n120 155\n370 0\n500 90\n60 310\n", "1"));
+  ASSERT_EQ(dual.status, 0);
+  ASSERT_EQ(dual.record.rows_printed, first.record.rows_printed);
+  ASSERT_EQ(dual.record.rows_printed, 7);
+  for (int row = 1; row <= 7; ++row) {
+    EXPECT_EQ(dual.record.kinds[row - 1], first.record.kinds[row - 1]);
+    EXPECT_EQ(dual.record.results.at(row, kColR), first.record.results.at(row, kColR));
+    for (int column = kColSigmaZ; column <= kColEpR; ++column) {
+      // The same single-precision addition the run makes: exact equality.
+      const float sum = first.record.results.at(row, column) + second.record.results.at(row, column);
+      EXPECT_EQ(dual.record.results.at(row, column), sum) << "row " << row << " column " << column;
+    }
+  }
+  // Midway between the wheels both wheels contribute equally.
+  for (int column = kColSigmaZ; column <= kColEpR; ++column) {
+    EXPECT_EQ(dual.record.results.at(2, column), 2.0f * first.record.results.at(2, column));
+  }
+}
+
+TEST(PointJustBelowAnInterface, IsEvaluatedInTheLayerBelowAsAnOrdinaryRow) {
+  // With single-precision depths the point lies below the rounded bottom of
+  // layer 1 but above the rounded top of layer 2.
+  const auto run = run_in_process(
+      "3\n3000 300 60\n0.35 0.35 0.4\n0.3 100\n20000 0.56\n1\n0.30000004 0\n1\n");
+  ASSERT_EQ(run.status, 0) << run.errors;
+  ASSERT_EQ(run.record.rows_printed, 1);
+  EXPECT_EQ(run.record.kinds[0], kOrdinaryRow);
+  EXPECT_EQ(run.record.layers[0], 2);
+  EXPECT_TRUE(std::isfinite(run.record.results.at(1, kColSigmaZ)));
+}
+
+TEST(TheProgram, RunsTheShippedExampleWithStatusZero) {
+  ScratchFolder folder;
+  const std::filesystem::path example = std::filesystem::path(KESTRAL_SOURCE_DIR) / "examples" / "dual-wheel";
+  for (const char* name : {"KESTRAL.in", "gauss.qua"}) {
+    std::filesystem::copy_file(example / name, folder.path() / name);
+  }
+  const ProgramRun run = run_program_in(folder.path());
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.errors, "");
+  // Echo, wheel line, header and 9 rows: 5 points, 4 of them on interfaces.
+  EXPECT_EQ(std::count(run.report.begin(), run.report.end(), '\n'), 6 + 1 + 1 + 9);
+}
+
+}  // namespace
+}  // namespace kestral::testing
