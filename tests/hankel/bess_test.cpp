@@ -37,6 +37,11 @@ TEST(BessTest, BothSidesOfTheSwitchOverAt30) {
   // the series cancels terms of order 1e11 in double, the asymptotic form
   // drops a term of relative size 9/(128 x^2), about 1e-5 absolute.
   constexpr double kSwitchOverAccuracy = 2e-5;
+  // 30 itself is summed as a series (values from a separate double-precision
+  // summation of the same terms); the asymptotic form would give -0.0863750
+  // and -0.1187361 there.
+  EXPECT_NEAR(bess(30.0f, 0), -0.0863574, kQuotedHalfUnit);
+  EXPECT_NEAR(bess(30.0f, 1), -0.1187570, kQuotedHalfUnit);
   EXPECT_NEAR(bess(30.0f, 0), -0.0863680, kSwitchOverAccuracy);
   EXPECT_NEAR(bess(30.0f, 1), -0.1187511, kSwitchOverAccuracy);
   const float above = 30.0001f;
