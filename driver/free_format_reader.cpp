@@ -22,11 +22,11 @@ void FreeFormatReader::fail(std::string_view what) const {
   throw InputError(std::string(what) + ", unit " + std::to_string(unit_) + ", file " + file_name_);
 }
 
-std::string_view FreeFormatReader::next_value() {
+std::string_view FreeFormatReader::next_value(bool first) {
   // Blanks and line ends separate values; so does one comma among them. A
-  // second comma means an empty (null) value, which no item of either file
-  // may have.
-  bool comma_seen = false;
+  // second comma, or a comma before a statement's first value, means an
+  // empty (null) value, which no item of either file may have.
+  bool comma_seen = first;
   while (position_ < content_.size()) {
     const char c = content_[position_];
     if (is_blank(c)) {
@@ -47,8 +47,10 @@ std::string_view FreeFormatReader::next_value() {
 }
 
 void FreeFormatReader::read_statement(std::span<const ReadItem> items) {
+  bool first = true;
   for (const ReadItem& item : items) {
-    const std::string_view text = next_value();
+    const std::string_view text = next_value(first);
+    first = false;
     if (text.find('*') != std::string_view::npos) fail("list-directed I/O syntax error");
     bool ok = false;
     if (item.kind == ReadItem::Kind::kInteger) {
@@ -64,8 +66,13 @@ void FreeFormatReader::read_statement(std::span<const ReadItem> items) {
 }
 
 bool parse_integer(std::string_view text, int& value) {
-  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-  if (text.empty() || (text.front() == '-' && text.size() == 1)) return false;
+  // One optional sign, then digits only.
+  const std::size_t sign = (!text.empty() && (text.front() == '+' || text.front() == '-')) ? 1 : 0;
+  if (text.size() == sign) return false;
+  for (std::size_t i = sign; i < text.size(); ++i) {
+    if (!is_digit(text[i])) return false;
+  }
+  if (text.front() == '+') text.remove_prefix(1);
   int parsed = 0;
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), parsed);
   if (error != std::errc() || end != text.data() + text.size()) return false;

@@ -49,7 +49,7 @@ class FreeFormatReader {
   const std::string& file_name() const { return file_name_; }
 
  private:
-  std::string_view next_value();
+  std::string_view next_value(bool first);
   [[noreturn]] void fail(std::string_view what) const;
 
   std::string content_;

@@ -1,16 +1,19 @@
 #include "driver/problem_input.h"
 
-#include <cstdio>
+#include <charconv>
+#include <cmath>
+#include <numbers>
 #include <string>
 #include <vector>
 
 namespace kestral {
 namespace {
 
+// The shortest text that reads back as the same float: 0.6, not 0.600000024.
 std::string shown(float value) {
-  char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%.9g", static_cast<double>(value));
-  return buffer;
+  char buffer[64];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  return std::string(buffer, result.ptr);
 }
 
 [[noreturn]] void reject(const FreeFormatReader& file, const std::string& what) {
@@ -91,6 +94,17 @@ void read_problem_head(FreeFormatReader& file, LayerSystem& layers, WheelLoad& l
   if (!(load.q > 0.0f)) {
     reject(file, "tyre pressure q (item 5) is " + shown(load.q) + ", must be positive");
   }
+  load.a = contact_radius(load.P, load.q);
+  if (!std::isfinite(load.a) || !(load.a > 0.0f)) {
+    reject(file, "load P " + shown(load.P) + " and tyre pressure q " + shown(load.q) +
+                     " (item 5) give a contact radius of " + shown(load.a) +
+                     " mm, outside single precision");
+  }
+}
+
+float contact_radius(float P, float q) {
+  const double area = static_cast<double>(P) / static_cast<double>(q);
+  return static_cast<float>(std::sqrt(area / std::numbers::pi));
 }
 
 void read_problem_points(FreeFormatReader& file, EvalPoints& points, WheelLoad& load) {

@@ -49,8 +49,13 @@ struct GaussRules {
 // Rejects an order outside 1..10 and an abscissa outside (-1, 1).
 void read_gauss_rules(FreeFormatReader& file, GaussRules& rules);
 
+// Contact radius a (mm) of a load P (N) at tyre pressure q (MPa): the radius
+// of a circle of area P/q, rounded once to single precision.
+float contact_radius(float P, float q);
+
 // Items 1 to 5: n, E(1..n), Mu(1..n), H(1..n-1), then P and q. Each item is
-// checked as soon as it is read, so nothing is stored beyond a table.
+// checked as soon as it is read, so nothing is stored beyond a table. Also
+// derives the contact radius a.
 void read_problem_head(FreeFormatReader& file, LayerSystem& layers, WheelLoad& load);
 
 // Items 6 to 8: NP, the NP points, the wheel flag.

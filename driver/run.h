@@ -6,6 +6,7 @@
 #include <iosfwd>
 #include <string>
 
+#include "driver/problem_input.h"
 #include "hankel/result_table.h"
 
 namespace kestral {
@@ -36,10 +37,6 @@ struct RunRecord {
   std::array<int, kMaxResultRows> layers{};
   int rows_printed = 0;
 };
-
-// Contact radius a (mm) of a load P (N) at tyre pressure q (MPa): the radius
-// of a circle of area P/q, rounded once to single precision.
-float contact_radius(float P, float q);
 
 // Runs one problem: report to files.report, console stream to `console`,
 // diagnostics (one line each) to `errors`. Returns the exit status: 0 for a

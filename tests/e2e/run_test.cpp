@@ -162,6 +162,23 @@ TEST(PointJustBelowAnInterface, IsEvaluatedInTheLayerBelowAsAnOrdinaryRow) {
   EXPECT_TRUE(std::isfinite(run.record.results.at(1, kColSigmaZ)));
 }
 
+TEST(DeepPoints, InsideAFiniteLayerBeyondFifteenRadiiAreRefusedBeforeComputing) {
+  // A 6 m subgrade over a stiff bottom; a = 106.6 mm, so 15 radii = 1599 mm.
+  const std::string head = "3\n3000 80 5000\n0.35 0.4 0.35\n200 6000\n20000 0.56\n";
+  const auto refused = run_in_process(head + "2\n1500 0\n2500 0\n1\n");
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_EQ(refused.errors.rfind("KESTRAL.in: point 2 (item 7) lies 2500 mm deep inside layer 2", 0), 0u)
+      << refused.errors;
+  EXPECT_EQ(std::count(refused.report.begin(), refused.report.end(), '\n'), 6);  // the echo only
+  // The half-space has no growing terms: any depth is computed.
+  const auto deep = run_in_process(head + "1\n9000 0\n1\n");
+  ASSERT_EQ(deep.status, 0) << deep.errors;
+  for (int column = kColSigmaZ; column <= kColEpR; ++column) {
+    EXPECT_TRUE(std::isfinite(deep.record.results.at(1, column)));
+  }
+  EXPECT_LT(deep.record.results.at(1, kColSigmaZ), 0.0f);
+}
+
 TEST(TheProgram, RunsTheShippedExampleWithStatusZero) {
   ScratchFolder folder;
   const std::filesystem::path example = std::filesystem::path(KESTRAL_SOURCE_DIR) / "examples" / "dual-wheel";

@@ -1,0 +1,517 @@
+// The built program on inputs that stop it or leave nothing to compute: each
+// diagnostic, missing files, input outside the model, the row limit, wheel
+// flags that select no wheel, an empty point list; and the records of a
+// small computed run. Each case runs kestral in a fresh folder and checks
+// the exit status, standard error, the console and the report as a whole.
+//
+// Problems that compute use two-point rules and points deep below the load,
+// where the integration stops after a few intervals, so the set stays fast.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Outcome {
+  int status = -1;  // exit status, -1 when the program did not exit normally
+  std::string console;
+  std::string errors;
+  std::string report;
+  bool report_exists = false;
+};
+
+std::string read_file(const fs::path& path) {
+  std::ifstream stream(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>());
+}
+
+// A fresh folder for one run: the program's working folder is run/, the
+// captured streams lie beside it so that run/ holds only the program's files.
+class RunFolder {
+ public:
+  RunFolder() {
+    static int counter = 0;
+    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    root_ =
+        fs::temp_directory_path() / ("kestral-e2e-" + std::string(test->name()) + "-" +
+                                     std::to_string(::getpid()) + "-" + std::to_string(counter++));
+    fs::remove_all(root_);
+    fs::create_directories(root_ / "run");
+  }
+  ~RunFolder() {
+    std::error_code ignored;
+    fs::remove_all(root_, ignored);
+  }
+  RunFolder(const RunFolder&) = delete;
+  RunFolder& operator=(const RunFolder&) = delete;
+
+  fs::path file(const std::string& name) const { return root_ / "run" / name; }
+  void write(const std::string& name, const std::string& text) const {
+    std::ofstream(file(name), std::ios::binary) << text;
+  }
+  // Names in run/, sorted.
+  std::vector<std::string> listing() const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(root_ / "run"))
+      names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  Outcome run() const {
+    const std::string command = "cd '" + (root_ / "run").string() + "' && '" KESTRAL_EXE "' > '" +
+                                (root_ / "stdout").string() + "' 2> '" +
+                                (root_ / "stderr").string() + "'";
+    const int raw = std::system(command.c_str());
+    Outcome outcome;
+    outcome.status = (raw != -1 && WIFEXITED(raw)) ? WEXITSTATUS(raw) : -1;
+    outcome.console = read_file(root_ / "stdout");
+    outcome.errors = read_file(root_ / "stderr");
+    outcome.report_exists = fs::is_regular_file(file("KESTRAL.out"));
+    if (outcome.report_exists) outcome.report = read_file(file("KESTRAL.out"));
+    return outcome;
+  }
+
+ private:
+  fs::path root_;
+};
+
+// Three two-point rules, negative half first.
+const std::string kGauss = "2\n-0.57735027 1\n2\n-0.57735027 1\n2\n-0.57735027 1\n";
+
+// Items 1 to 5: three layers, interfaces at 100 and 300 mm.
+const std::string kHead = "3\n3000 300 100\n0.35 0.35 0.40\n100 200\n20000 0.56\n";
+const std::string kEcho =
+    "  No. of layers                3\n"
+    "  E values (MPa)         3000.00  300.00  100.00\n"
+    "  Mu values                 0.350.350.40\n"
+    "  thicknesses (mm)        100.00  200.00\n"
+    "  single wheel load (N) 20000.00\n"
+    "  tyre pressure (MPa)       0.56\n";
+const std::string kHeader =
+    "    Z        R      SigmaZ      SigmaT     SigmaR     TaoRZ      DispZ      epZ        epT   "
+    "     epR\n";
+const std::string kSingle = "  Single Wheel\n";
+const std::string kDual = "  Dual  Wheel\n";
+const std::string kPreviousReport = "a report of an earlier run\nwhich a failed run must keep\n";
+
+// Items 6 to 8 for `deep` points in the half-space (Z = 700 mm, 6.6 contact
+// radii), `interface` points on the last interface, and the wheel flag.
+std::string points(int deep, int interface, const std::string& flag) {
+  std::string text = std::to_string(deep + interface) + "\n";
+  for (int i = 0; i < deep; ++i) text += "700 " + std::to_string(10 * i) + "\n";
+  for (int i = 0; i < interface; ++i) text += "300 " + std::to_string(10 * i) + "\n";
+  return text + flag + "\n";
+}
+
+int count_lines(const std::string& text) {
+  return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+}
+
+bool is_one_line(const std::string& text) {
+  return !text.empty() && count_lines(text) == 1 && text.back() == '\n';
+}
+
+// A failure before the first record leaves an existing report as it was and
+// the console empty; a failure after the echo leaves the echo in both.
+enum class Stage { kBeforeEcho, kAfterEcho };
+
+void expect_stopped(const Outcome& outcome, Stage stage, const std::string& what) {
+  EXPECT_EQ(outcome.status, 1) << what;
+  EXPECT_TRUE(is_one_line(outcome.errors)) << what << ": " << outcome.errors;
+  if (stage == Stage::kBeforeEcho) {
+    EXPECT_EQ(outcome.console, "") << what;
+    EXPECT_EQ(outcome.report, kPreviousReport) << what;
+  } else {
+    EXPECT_EQ(outcome.console, kEcho) << what;
+    EXPECT_EQ(outcome.report, kEcho) << what;
+  }
+}
+
+TEST(ReadFailures, EachDiagnosticWordForWord) {
+  const std::string eof_in = "end-of-file during read, unit 1, file KESTRAL.in\n";
+  const std::string eof_qua = "end-of-file during read, unit 27, file gauss.qua\n";
+  const std::string syntax_in = "list-directed I/O syntax error, unit 1, file KESTRAL.in\n";
+  const std::string syntax_qua = "list-directed I/O syntax error, unit 27, file gauss.qua\n";
+  const std::string conversion_in = "input conversion error, unit 1, file KESTRAL.in\n";
+  const std::string conversion_qua = "input conversion error, unit 27, file gauss.qua\n";
+  const std::string good_points = points(1, 0, "1");
+  const struct Case {
+    const char* what;
+    std::string gauss;
+    std::string problem;
+    std::string diagnostic;
+    Stage stage;
+  } cases[] = {
+      {"gauss.qua empty", "", kHead + good_points, eof_qua, Stage::kBeforeEcho},
+      {"gauss.qua ends in rule 3", "2\n-0.57735027 1\n2\n-0.57735027 1\n2\n", kHead + good_points,
+       eof_qua, Stage::kBeforeEcho},
+      {"gauss.qua ends inside a pair", "2\n-0.57735027", kHead + good_points, eof_qua,
+       Stage::kBeforeEcho},
+      {"KESTRAL.in empty", kGauss, "", eof_in, Stage::kBeforeEcho},
+      {"KESTRAL.in ends in item 3", kGauss, "3\n3000 300 100\n0.35 0.35\n", eof_in,
+       Stage::kBeforeEcho},
+      {"KESTRAL.in ends in the point list", kGauss, kHead + "4\n700 0\n60 0\n", eof_in,
+       Stage::kAfterEcho},
+      {"KESTRAL.in ends before the wheel flag", kGauss, kHead + "0\n", eof_in, Stage::kAfterEcho},
+      {"two commas in gauss.qua", "2\n-0.57735027,,1\n", kHead + good_points, syntax_qua,
+       Stage::kBeforeEcho},
+      {"two commas in E", kGauss, "3\n3000,,300 100\n", syntax_in, Stage::kBeforeEcho},
+      {"a comma before the load", kGauss,
+       "3\n3000 300 100\n0.35 0.35 0.40\n100 200\n, 20000 0.56\n" + good_points, syntax_in,
+       Stage::kBeforeEcho},
+      {"a repeat count for the ratios", kGauss, "3\n3000 300 100\n3*0.35\n", syntax_in,
+       Stage::kBeforeEcho},
+      {"a slash in the thicknesses", kGauss, "3\n3000 300 100\n0.35 0.35 0.40\n100 / 200\n",
+       syntax_in, Stage::kBeforeEcho},
+      {"a slash in a point", kGauss, kHead + "1\n700 /\n1\n", syntax_in, Stage::kAfterEcho},
+      {"letters for the order", "ten\n", kHead + good_points, conversion_qua, Stage::kBeforeEcho},
+      {"a weight of 1e39", "2\n-0.57735027 1e39\n", kHead + good_points, conversion_qua,
+       Stage::kBeforeEcho},
+      {"letters for n", kGauss, "three\n", conversion_in, Stage::kBeforeEcho},
+      {"2.5 layers", kGauss, "2.5\n", conversion_in, Stage::kBeforeEcho},
+      {"nan for a ratio", kGauss, "3\n3000 300 100\n0.35 nan 0.40\n", conversion_in,
+       Stage::kBeforeEcho},
+      {"inf for the load", kGauss, "3\n3000 300 100\n0.35 0.35 0.40\n100 200\ninf 0.56\n",
+       conversion_in, Stage::kBeforeEcho},
+      {"1e39 for a modulus", kGauss, "3\n3000 1e39 100\n", conversion_in, Stage::kBeforeEcho},
+      {"NP beyond 32 bits", kGauss, kHead + "4294967296\n", conversion_in, Stage::kAfterEcho},
+      {"a real for NP", kGauss, kHead + "2.0\n700 0\n700 0\n1\n", conversion_in, Stage::kAfterEcho},
+      {"letters for a depth", kGauss, kHead + "1\nseven 0\n1\n", conversion_in, Stage::kAfterEcho},
+      {"letters for the wheel flag", kGauss, kHead + "1\n700 0\ndual\n", conversion_in,
+       Stage::kAfterEcho},
+  };
+  for (const Case& c : cases) {
+    RunFolder folder;
+    folder.write("gauss.qua", c.gauss);
+    folder.write("KESTRAL.in", c.problem);
+    folder.write("KESTRAL.out", kPreviousReport);
+    const Outcome outcome = folder.run();
+    EXPECT_EQ(outcome.errors, c.diagnostic) << c.what;
+    expect_stopped(outcome, c.stage, c.what);
+  }
+}
+
+// A missing input file is not created; the run stops at its first read from
+// it. The report is created, empty.
+TEST(ReadFailures, MissingInputFiles) {
+  const struct Case {
+    const char* what;
+    bool gauss;
+    bool problem;
+    std::string diagnostic;
+    std::vector<std::string> files_after;
+  } cases[] = {
+      {"no KESTRAL.in",
+       true,
+       false,
+       "end-of-file during read, unit 1, file KESTRAL.in\n",
+       {"KESTRAL.out", "gauss.qua"}},
+      {"no gauss.qua",
+       false,
+       true,
+       "end-of-file during read, unit 27, file gauss.qua\n",
+       {"KESTRAL.in", "KESTRAL.out"}},
+      {"neither (gauss.qua is read first)",
+       false,
+       false,
+       "end-of-file during read, unit 27, file gauss.qua\n",
+       {"KESTRAL.out"}},
+  };
+  for (const Case& c : cases) {
+    RunFolder folder;
+    if (c.gauss) folder.write("gauss.qua", kGauss);
+    if (c.problem) folder.write("KESTRAL.in", kHead + points(1, 0, "1"));
+    const Outcome outcome = folder.run();
+    EXPECT_EQ(outcome.status, 1) << c.what;
+    EXPECT_EQ(outcome.errors, c.diagnostic) << c.what;
+    EXPECT_EQ(outcome.console, "") << c.what;
+    EXPECT_TRUE(outcome.report_exists) << c.what;
+    EXPECT_EQ(outcome.report, "") << c.what;
+    EXPECT_EQ(folder.listing(), c.files_after) << c.what;
+  }
+}
+
+// A folder where a file should be: no crash, one line naming the file,
+// nothing on the console.
+TEST(ReadFailures, FolderInPlaceOfAFile) {
+  for (const std::string name : {"KESTRAL.in", "gauss.qua", "KESTRAL.out"}) {
+    RunFolder folder;
+    if (name != "gauss.qua") folder.write("gauss.qua", kGauss);
+    if (name != "KESTRAL.in") folder.write("KESTRAL.in", kHead + points(1, 0, "1"));
+    fs::create_directory(folder.file(name));
+    const Outcome outcome = folder.run();
+    EXPECT_EQ(outcome.status, 1) << name;
+    EXPECT_TRUE(is_one_line(outcome.errors)) << name << ": " << outcome.errors;
+    EXPECT_NE(outcome.errors.find(name), std::string::npos) << outcome.errors;
+    EXPECT_EQ(outcome.console, "") << name;
+  }
+}
+
+// Input outside the model: one line naming the file and the item, nothing
+// computed.
+TEST(InputOutsideTheModel, RejectedBeforeAnyResult) {
+  const std::string tail = "3000 300 100 100 100 100 100\n0.35 0.35 0.4 0.4 0.4 0.4 0.4\n";
+  const struct Case {
+    const char* what;
+    std::string gauss;
+    std::string problem;
+    std::vector<std::string> mentions;
+    Stage stage;
+  } cases[] = {
+      {"n = 1", kGauss, "1\n" + tail, {"KESTRAL.in", "item 1"}, Stage::kBeforeEcho},
+      {"n = 6", kGauss, "6\n" + tail, {"KESTRAL.in", "item 1"}, Stage::kBeforeEcho},
+      {"n = -3", kGauss, "-3\n" + tail, {"KESTRAL.in", "item 1"}, Stage::kBeforeEcho},
+      {"E(1) = 0", kGauss, "3\n0 300 100\n", {"KESTRAL.in", "item 2"}, Stage::kBeforeEcho},
+      {"E(3) negative", kGauss, "3\n3000 300 -100\n", {"KESTRAL.in", "item 2"}, Stage::kBeforeEcho},
+      {"Mu(2) = 0.6",
+       kGauss,
+       "3\n3000 300 100\n0.35 0.6 0.4\n",
+       {"KESTRAL.in", "item 3"},
+       Stage::kBeforeEcho},
+      {"Mu(1) = -1",
+       kGauss,
+       "3\n3000 300 100\n-1 0.35 0.4\n",
+       {"KESTRAL.in", "item 3"},
+       Stage::kBeforeEcho},
+      {"H(2) = 0",
+       kGauss,
+       "3\n3000 300 100\n0.35 0.35 0.4\n100 0\n",
+       {"KESTRAL.in", "item 4"},
+       Stage::kBeforeEcho},
+      {"P = 0",
+       kGauss,
+       "3\n3000 300 100\n0.35 0.35 0.4\n100 200\n0 0.56\n",
+       {"KESTRAL.in", "item 5"},
+       Stage::kBeforeEcho},
+      {"q negative",
+       kGauss,
+       "3\n3000 300 100\n0.35 0.35 0.4\n100 200\n20000 -0.56\n",
+       {"KESTRAL.in", "item 5"},
+       Stage::kBeforeEcho},
+      {"NP = -1", kGauss, kHead + "-1\n1\n", {"KESTRAL.in", "item 6"}, Stage::kAfterEcho},
+      {"NP = 51", kGauss, kHead + points(51, 0, "1"), {"KESTRAL.in", "item 6"}, Stage::kAfterEcho},
+      {"negative Z",
+       kGauss,
+       kHead + "2\n700 0\n-10 0\n1\n",
+       {"KESTRAL.in", "item 7"},
+       Stage::kAfterEcho},
+      {"negative R",
+       kGauss,
+       kHead + "2\n700 0\n700 -10\n1\n",
+       {"KESTRAL.in", "item 7"},
+       Stage::kAfterEcho},
+      {"gauss order 0",
+       "0\n",
+       kHead + points(1, 0, "1"),
+       {"gauss.qua", "order", "rule 1"},
+       Stage::kBeforeEcho},
+      {"gauss order 11",
+       "2\n-0.57735027 1\n11\n",
+       kHead + points(1, 0, "1"),
+       {"gauss.qua", "order", "rule 2"},
+       Stage::kBeforeEcho},
+      {"abscissa 1.0",
+       "2\n1.0 1\n",
+       kHead + points(1, 0, "1"),
+       {"gauss.qua", "abscissa", "rule 1"},
+       Stage::kBeforeEcho},
+      {"abscissa -1.5",
+       "2\n-0.57735027 1\n2\n-0.57735027 1\n2\n-1.5 1\n",
+       kHead + points(1, 0, "1"),
+       {"gauss.qua", "abscissa", "rule 3"},
+       Stage::kBeforeEcho},
+  };
+  for (const Case& c : cases) {
+    RunFolder folder;
+    folder.write("gauss.qua", c.gauss);
+    folder.write("KESTRAL.in", c.problem);
+    folder.write("KESTRAL.out", kPreviousReport);
+    const Outcome outcome = folder.run();
+    expect_stopped(outcome, c.stage, c.what);
+    for (const std::string& word : c.mentions) {
+      EXPECT_NE(outcome.errors.find(word), std::string::npos) << c.what << ": " << outcome.errors;
+    }
+  }
+}
+
+// At most 30 result rows: one per point, two per interface point, doubled
+// for a dual wheel. The limit is checked once items 6 to 8 are read.
+TEST(RowLimit, ThirtyRowsAcceptedThirtyOneRejected) {
+  const struct Case {
+    const char* what;
+    int deep;
+    int interface;
+    const char* flag;
+    int rows_needed;
+  } cases[] = {
+      {"30 single-wheel points", 30, 0, "1", 30},
+      {"31 single-wheel points", 31, 0, "1", 31},
+      {"28 points and one on an interface", 28, 1, "1", 30},
+      {"29 points and one on an interface", 29, 1, "1", 31},
+      {"15 dual-wheel points", 15, 0, "2", 30},
+      {"16 dual-wheel points", 16, 0, "2", 32},
+      {"13 dual-wheel points and one on an interface", 13, 1, "2", 30},
+      {"14 dual-wheel points and one on an interface", 14, 1, "2", 32},
+  };
+  for (const Case& c : cases) {
+    RunFolder folder;
+    folder.write("gauss.qua", kGauss);
+    folder.write("KESTRAL.in", kHead + points(c.deep, c.interface, c.flag));
+    folder.write("KESTRAL.out", kPreviousReport);
+    const Outcome outcome = folder.run();
+    const bool dual = std::string(c.flag) == "2";
+    if (c.rows_needed <= 30) {
+      EXPECT_EQ(outcome.status, 0) << c.what;
+      EXPECT_EQ(outcome.errors, "") << c.what;
+      const int printed = dual ? c.rows_needed / 2 : c.rows_needed;
+      EXPECT_EQ(count_lines(outcome.report), 8 + printed) << c.what;
+      EXPECT_EQ(outcome.report.substr(0, kEcho.size()), kEcho) << c.what;
+    } else {
+      expect_stopped(outcome, Stage::kAfterEcho, c.what);
+      EXPECT_NE(outcome.errors.find("KESTRAL.in"), std::string::npos) << c.what;
+      EXPECT_NE(outcome.errors.find(std::to_string(c.rows_needed)), std::string::npos)
+          << c.what << ": " << outcome.errors;
+      EXPECT_NE(outcome.errors.find("30"), std::string::npos) << c.what << ": " << outcome.errors;
+    }
+  }
+}
+
+// A flag other than 1 or 2 selects no wheel: echo and header in the report,
+// the echo alone on the console, one line on standard error, status 0. No
+// result rows are due, so no row limit applies to such a point list.
+TEST(WheelFlag, NeitherSingleNorDual) {
+  for (const auto& [flag, deep] : {std::pair{"1.5", 2}, std::pair{"0", 2}, std::pair{"-2", 1},
+                                   std::pair{"1.0000001", 1}, std::pair{"1.5", 40}}) {
+    RunFolder folder;
+    folder.write("gauss.qua", kGauss);
+    folder.write("KESTRAL.in", kHead + points(deep, 0, flag));
+    const Outcome outcome = folder.run();
+    EXPECT_EQ(outcome.status, 0) << flag;
+    EXPECT_EQ(outcome.report, kEcho + kHeader) << flag;
+    EXPECT_EQ(outcome.console, kEcho) << flag;
+    EXPECT_TRUE(is_one_line(outcome.errors)) << flag << ": " << outcome.errors;
+    EXPECT_NE(outcome.errors.find("no wheel arrangement was selected"), std::string::npos) << flag;
+    EXPECT_NE(outcome.errors.find("nothing was computed"), std::string::npos) << flag;
+  }
+}
+
+TEST(WheelFlag, NoPointsGiveTheWheelLineAndHeaderOnly) {
+  for (const auto& [flag, wheel] :
+       {std::pair{"1", kSingle}, std::pair{"1e0", kSingle}, std::pair{"2", kDual},
+        std::pair{"2.0", kDual}, std::pair{"2e0", kDual}}) {
+    RunFolder folder;
+    folder.write("gauss.qua", kGauss);
+    folder.write("KESTRAL.in", kHead + "0\n" + flag + "\n");
+    const Outcome outcome = folder.run();
+    EXPECT_EQ(outcome.status, 0) << flag;
+    EXPECT_EQ(outcome.errors, "") << flag;
+    EXPECT_EQ(outcome.console, kEcho) << flag;
+    EXPECT_EQ(outcome.report, kEcho + wheel + kHeader) << flag;
+  }
+}
+
+// Line ends written CRLF, values run over lines, remarks: the same run as
+// the plain file.
+TEST(FreeFormat, CrlfFileReadsAsThePlainOne) {
+  const std::string plain =
+      "3   layers\n3000,\n 300 100   moduli\n0.35 0.35 0.40 ratios\n100 200 thicknesses\n"
+      "20000 0.56\n0 points\n2e0 dual\n";
+  std::string crlf;
+  for (const char c : plain) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  for (const std::string& problem : {plain, crlf}) {
+    RunFolder folder;
+    folder.write("gauss.qua", kGauss);
+    folder.write("KESTRAL.in", problem);
+    const Outcome outcome = folder.run();
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.errors, "");
+    EXPECT_EQ(outcome.report, kEcho + kDual + kHeader);
+  }
+}
+
+std::vector<std::string> lines_of(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream stream(text);
+  for (std::string line; std::getline(stream, line);) lines.push_back(line);
+  return lines;
+}
+
+// The records of a computed run, by layout: rows of both kinds, the letter
+// L, R = 100 in columns 11-16, signs in the first column of each field, an
+// exact zero (the shear on the axis, where J1 vanishes), and the progress
+// lines of both passes of a dual wheel.
+TEST(ComputedRun, RecordsOfBothKinds) {
+  RunFolder folder;
+  folder.write("gauss.qua", kGauss);
+  folder.write("KESTRAL.in", kHead + "3\n700 100\n300 100\n700 0\n1\n");
+  const Outcome outcome = folder.run();
+  ASSERT_EQ(outcome.status, 0);
+  EXPECT_EQ(outcome.errors, "");
+  const std::vector<std::string> report = lines_of(outcome.report);
+  ASSERT_EQ(report.size(), 12u);
+  EXPECT_EQ(outcome.report.substr(0, kEcho.size() + kSingle.size() + kHeader.size()),
+            kEcho + kSingle + kHeader);
+  const std::string prefixes[] = {"  700.00  100.00", "  300.00  100.00", "  300.00L 100.00",
+                                  "  700.00    0.00"};
+  for (int row = 0; row < 4; ++row) {
+    const std::string& line = report[8 + row];
+    ASSERT_EQ(line.size(), 104u) << row;
+    EXPECT_EQ(line.substr(0, 16), prefixes[row]) << row;
+    for (int field = 0; field < 8; ++field) {
+      const std::string value = line.substr(16 + 11 * field, 11);
+      EXPECT_TRUE(value[0] == ' ' || value[0] == '-') << row << ":" << field << " " << value;
+      EXPECT_EQ(value.substr(1, 2), "0.") << value;
+      EXPECT_EQ(value[7], 'E') << value;
+    }
+    EXPECT_EQ(line[16], '-') << "SigmaZ is compressive under the load";
+  }
+  EXPECT_EQ(report[11].substr(49, 11), " 0.0000E+00");  // TaoRZ on the axis
+
+  // Console: echo, then per pass a progress line and five lines per row.
+  const std::vector<std::string> console = lines_of(outcome.console);
+  ASSERT_EQ(console.size(), 6u + 3u + 5u * 4u);
+  EXPECT_EQ(console[6], " Z=   700.0000       Rad=   100.0000    ");
+  EXPECT_EQ(console[12], " Z=   300.0000       Rad=   100.0000    ");
+  EXPECT_EQ(console[23], " Z=   700.0000       Rad=  0.0000000E+00");
+}
+
+TEST(ComputedRun, DualWheelSecondPassOffsets) {
+  RunFolder folder;
+  folder.write("gauss.qua", kGauss);
+  folder.write("KESTRAL.in", kHead + "3\n700 0\n700 310\n700 400\n2\n");
+  const Outcome outcome = folder.run();
+  ASSERT_EQ(outcome.status, 0);
+  std::vector<std::string> progress;
+  for (const std::string& line : lines_of(outcome.console)) {
+    if (line.rfind(" Z=", 0) == 0) progress.push_back(line);
+  }
+  const std::vector<std::string> expected = {
+      " Z=   700.0000       Rad=  0.0000000E+00", " Z=   700.0000       Rad=   310.0000    ",
+      " Z=   700.0000       Rad=   400.0000    ", " Z=   700.0000       Rad=   310.0000    ",
+      " Z=   700.0000       Rad=  0.0000000E+00", " Z=   700.0000       Rad=   90.00000    ",
+  };
+  EXPECT_EQ(progress, expected);
+  const std::vector<std::string> report = lines_of(outcome.report);
+  ASSERT_EQ(report.size(), 11u);
+  EXPECT_EQ(report[6], "  Dual  Wheel");
+  EXPECT_EQ(report[8].substr(0, 16), "  700.00    0.00");
+  EXPECT_EQ(report[9].substr(0, 16), "  700.00  310.00");
+  EXPECT_EQ(report[10].substr(0, 16), "  700.00  400.00");
+  // R = 0 and R = 310 see the same two wheels, the sums taken in the other
+  // order: every result column is the same.
+  EXPECT_EQ(report[8].substr(16), report[9].substr(16));
+}
+
+}  // namespace
