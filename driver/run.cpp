@@ -13,6 +13,7 @@
 #include "driver/problem_input.h"
 #include "driver/report_writer.h"
 #include "hankel/final.h"
+#include "layered/abcd.h"
 
 namespace kestral {
 namespace {
@@ -76,6 +77,7 @@ RunFiles RunFiles::in_folder(const std::filesystem::path& folder) {
 
 int run_analysis(const RunFiles& files, std::ostream& console, std::ostream& errors,
                  RunRecord* record) {
+  forget_solved_constants();
   try {
     FreeFormatReader problem_file(read_input_file(files.problem, files.problem_name, 1), 1,
                                   files.problem_name);

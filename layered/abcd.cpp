@@ -8,7 +8,9 @@
 #include <limits>
 #include <span>
 
+#include "layered/constants_cache.h"
 #include "layered/decay_factor.h"
+#include "layered/gauss_jordan_solution.h"
 #include "layered/matin.h"
 
 namespace kestral {
@@ -28,6 +30,7 @@ struct LayerSystemWork {
 // Per thread, so that independent problems may run in parallel threads;
 // lives for the whole run and is reused on every call.
 thread_local LayerSystemWork work{};
+thread_local ConstantsCache solved;
 
 // Element (row, column) of the system, both 1-based as in the layout of the
 // rows and columns below.
@@ -85,6 +88,8 @@ void ABCD(const float& m, const LayerTable& Mu, const LayerTable& E, const int& 
   // Outside 2..5 layers the system does not exist or the tables cannot hold
   // it: leave the outputs as they are.
   if (NL < kMinLayers || NL > kMaxLayers) return;
+  solved.use_system(NL, E, Mu, H, a);
+  if (solved.find(m, A, B, C, D)) return;
   const int n = 4 * NL - 2;
   const double md = m;
 
@@ -132,9 +137,10 @@ void ABCD(const float& m, const LayerTable& Mu, const LayerTable& E, const int& 
     add_interface_side(4 * i - 1, below, md, m_lambda, F, Mu[i], -1.0, -R);
   }
 
-  constexpr int kOneRightHandSide = 1;
-  MATIN<double>(NL, std::span<double>(work.matrix), kSystemLeadingDimension,
-                std::span<double>(work.rhs), kOneRightHandSide);
+  // Only the solution is used: the elimination that leaves out MATIN's
+  // inverse gives it bit for bit.
+  solve_like_matin(n, std::span<double>(work.matrix), kSystemLeadingDimension,
+                   std::span<double>(work.rhs));
 
   for (int k = 1; k <= NL - 1; ++k) {
     A[k - 1] = to_float(work.rhs[4 * k - 4]);
@@ -146,6 +152,9 @@ void ABCD(const float& m, const LayerTable& Mu, const LayerTable& E, const int& 
   B[NL - 1] = to_float(work.rhs[4 * NL - 4]);
   C[NL - 1] = 0.0f;
   D[NL - 1] = to_float(work.rhs[4 * NL - 3]);
+  solved.store(m, A, B, C, D);
 }
+
+void forget_solved_constants() { solved.forget(); }
 
 }  // namespace kestral

@@ -53,4 +53,10 @@ void ABCD(const float& m, const LayerTable& Mu, const LayerTable& E, const int& 
           const LayerTable& H, const float& a, ConstantsTable& A, ConstantsTable& B,
           ConstantsTable& C, ConstantsTable& D, const int& IBOND);
 
+// Empties this thread's store of constants already solved (ABCD keeps the
+// constants of every m it solved for the current layer system, up to a fixed
+// capacity). A run starts with it, so that its time does not depend on the
+// runs before it.
+void forget_solved_constants();
+
 }  // namespace kestral

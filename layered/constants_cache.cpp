@@ -1,0 +1,72 @@
+#include "layered/constants_cache.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace kestral {
+
+std::uint32_t ConstantsCache::bits_of(float value) {
+  std::uint32_t bits = 0;
+  std::memcpy(&bits, &value, sizeof bits);
+  return bits;
+}
+
+int ConstantsCache::home_slot(std::uint32_t key) {
+  // Fibonacci hashing: nodes are close floats, whose low bits differ most.
+  return static_cast<int>((key * 2654435769u) >> (32 - 15));
+}
+
+void ConstantsCache::use_system(int NL, const LayerTable& E, const LayerTable& Mu,
+                                const LayerTable& H, float a) {
+  std::array<std::uint32_t, 3 * kLayerTableCapacity + 2> system{};
+  std::size_t next = 0;
+  system[next++] = static_cast<std::uint32_t>(NL);
+  system[next++] = bits_of(a);
+  const int layers = std::clamp(NL, 0, kLayerTableCapacity);
+  for (int k = 0; k < layers; ++k) system[next++] = bits_of(E[k]);
+  for (int k = 0; k < layers; ++k) system[next++] = bits_of(Mu[k]);
+  for (int k = 0; k + 1 < layers; ++k) system[next++] = bits_of(H[k]);
+  if (serving_ && system == system_) return;
+  forget();
+  system_ = system;
+  serving_ = true;
+}
+
+void ConstantsCache::forget() {
+  serving_ = false;
+  if (stored_ > 0) keys_.fill(0);
+  stored_ = 0;
+}
+
+bool ConstantsCache::find(float m, ConstantsTable& A, ConstantsTable& B, ConstantsTable& C,
+                          ConstantsTable& D) const {
+  const std::uint32_t key = bits_of(m);
+  if (key == 0 || stored_ == 0) return false;
+  for (int slot = home_slot(key);; slot = (slot + 1) & (kSlots - 1)) {
+    if (keys_[slot] == 0) return false;
+    if (keys_[slot] == key) {
+      const auto& constants = slots_[slot].constants;
+      A = constants[0];
+      B = constants[1];
+      C = constants[2];
+      D = constants[3];
+      return true;
+    }
+  }
+}
+
+void ConstantsCache::store(float m, const ConstantsTable& A, const ConstantsTable& B,
+                           const ConstantsTable& C, const ConstantsTable& D) {
+  const std::uint32_t key = bits_of(m);
+  if (key == 0 || stored_ >= kMaxStored) return;
+  int slot = home_slot(key);
+  while (keys_[slot] != 0) {
+    if (keys_[slot] == key) return;
+    slot = (slot + 1) & (kSlots - 1);
+  }
+  keys_[slot] = key;
+  slots_[slot].constants = {A, B, C, D};
+  ++stored_;
+}
+
+}  // namespace kestral
