@@ -65,6 +65,65 @@ int rows_per_wheel(const LayerSystem& layers, const EvalPoints& points) {
   return rows;
 }
 
+// The rows of all passes, in the order they were evaluated.
+struct EvaluatedRows {
+  ResultTable results;
+  std::array<int, kMaxResultRows> kinds{};
+  std::array<int, kMaxResultRows> layers{};
+  int count = 0;
+};
+
+// Pass j evaluates point j; for a dual wheel passes NP+1 .. 2NP repeat the
+// points at their distance from the second wheel. A point on an interface
+// gets a second row in the layer below.
+void evaluate_passes(const LayerSystem& layers, const WheelLoad& load, const EvalPoints& points,
+                     const GaussRules& rules, int passes, EvaluatedRows& rows,
+                     std::ostream& console) {
+  int& K = rows.count;
+  for (int j = 1; j <= passes; ++j) {
+    float Zc = 0.0f;
+    float Rc = 0.0f;
+    if (j <= points.NP) {
+      Zc = points.Z[j - 1];
+      Rc = points.R[j - 1];
+    } else {
+      const int i = j - points.NP;
+      Zc = points.Z[i - 1];
+      const float R = points.R[i - 1];
+      Rc = R > kDualWheelSpacing ? R - kDualWheelSpacing : kDualWheelSpacing - R;
+    }
+    console << progress_line(Zc, Rc) << '\n';
+
+    const LayerOfDepth where = layer_of_depth(layers, Zc);
+    int L = where.layer;
+    ++K;
+    FINAL(Zc, Rc, L, layers.n, layers.E, layers.Mu, layers.H, load.a, load.q, rules.x, rules.w,
+          rules.N, kBondedInterfaces, K, rows.results, console);
+    rows.kinds[K - 1] = kOrdinaryRow;
+    rows.layers[K - 1] = L;
+    if (where.on_interface) {
+      ++L;
+      ++K;
+      FINAL(Zc, Rc, L, layers.n, layers.E, layers.Mu, layers.H, load.a, load.q, rules.x, rules.w,
+            rules.N, kBondedInterfaces, K, rows.results, console);
+      rows.kinds[K - 1] = kInterfaceRow;
+      rows.layers[K - 1] = L;
+    }
+  }
+}
+
+// Dual wheel: the second half of the rows repeats the pattern of the first
+// for the second wheel; add its responses to the first wheel's, in single
+// precision. Z and R stay those of the first wheel's rows.
+void add_second_wheel(EvaluatedRows& rows) {
+  const int half = rows.count / 2;
+  for (int i = 1; i <= half; ++i) {
+    for (int column = kColSigmaZ; column <= kColEpR; ++column) {
+      rows.results.at(i, column) = rows.results.at(i, column) + rows.results.at(half + i, column);
+    }
+  }
+}
+
 }  // namespace
 
 RunFiles RunFiles::in_folder(const std::filesystem::path& folder) {
@@ -114,73 +173,29 @@ int run_analysis(const RunFiles& files, std::ostream& console, std::ostream& err
     if (single || dual) report.write(wheel_line(dual));
     report.write(column_header());
 
+    static thread_local EvaluatedRows rows;
+    rows = EvaluatedRows{};
     const int passes = single ? points.NP : (dual ? 2 * points.NP : 0);
-
-    static thread_local ResultTable results;
-    results = ResultTable{};
-    std::array<int, kMaxResultRows> kinds{};
-    std::array<int, kMaxResultRows> row_layers{};
-    int K = 0;
-    for (int j = 1; j <= passes; ++j) {
-      float Zc = 0.0f;
-      float Rc = 0.0f;
-      if (j <= points.NP) {
-        Zc = points.Z[j - 1];
-        Rc = points.R[j - 1];
-      } else {
-        const int i = j - points.NP;
-        Zc = points.Z[i - 1];
-        const float R = points.R[i - 1];
-        Rc = R > kDualWheelSpacing ? R - kDualWheelSpacing : kDualWheelSpacing - R;
-      }
-      console << progress_line(Zc, Rc) << '\n';
-
-      const LayerOfDepth where = layer_of_depth(layers, Zc);
-      int L = where.layer;
-      ++K;
-      FINAL(Zc, Rc, L, layers.n, layers.E, layers.Mu, layers.H, load.a, load.q, rules.x, rules.w,
-            rules.N, kBondedInterfaces, K, results, console);
-      kinds[K - 1] = kOrdinaryRow;
-      row_layers[K - 1] = L;
-      if (where.on_interface) {
-        ++L;
-        ++K;
-        FINAL(Zc, Rc, L, layers.n, layers.E, layers.Mu, layers.H, load.a, load.q, rules.x,
-              rules.w, rules.N, kBondedInterfaces, K, results, console);
-        kinds[K - 1] = kInterfaceRow;
-        row_layers[K - 1] = L;
-      }
-    }
-
-    // Dual wheel: the second NP passes produced rows K/2 + 1 .. K in the
-    // pattern of the first; add them to the first wheel's responses.
-    if (dual) {
-      const int half = K / 2;
-      for (int i = 1; i <= half; ++i) {
-        for (int column = kColSigmaZ; column <= kColEpR; ++column) {
-          results.at(i, column) = results.at(i, column) + results.at(half + i, column);
-        }
-      }
-    }
-
-    const int rows_to_print = single ? K : (dual ? K / 2 : 0);
+    evaluate_passes(layers, load, points, rules, passes, rows, console);
+    if (dual) add_second_wheel(rows);
+    const int rows_to_print = single ? rows.count : (dual ? rows.count / 2 : 0);
     for (int row = 1; row <= rows_to_print; ++row) {
-      report.write(result_row(results, row, kinds[row - 1]));
+      report.write(result_row(rows.results, row, rows.kinds[row - 1]));
     }
     report.flush();
     console.flush();
 
     if (!single && !dual) {
       std::ostringstream flag;
-      flag << load.wheel_flag;
+      flag << load.wheel_flag;  // shortest form: 1.5, 0, -2
       errors << files.problem_name << ": wheel flag " << flag.str()
              << " is neither 1 (single wheel) nor 2 (dual wheel): no wheel arrangement was "
                 "selected and nothing was computed\n";
     }
     if (record != nullptr) {
-      record->results = results;
-      record->kinds = kinds;
-      record->layers = row_layers;
+      record->results = rows.results;
+      record->kinds = rows.kinds;
+      record->layers = rows.layers;
       record->rows_printed = rows_to_print;
     }
     return 0;
