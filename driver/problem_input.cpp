@@ -9,18 +9,19 @@
 namespace kestral {
 namespace {
 
-// The shortest text that reads back as the same float: 0.6, not 0.600000024.
-std::string shown(float value) {
-  char buffer[64];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-  return std::string(buffer, result.ptr);
-}
+std::string shown(float value) { return shortest_text(value); }
 
 [[noreturn]] void reject(const FreeFormatReader& file, const std::string& what) {
   throw InputError(file.file_name() + ": " + what);
 }
 
 }  // namespace
+
+std::string shortest_text(float value) {
+  char buffer[64];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  return std::string(buffer, result.ptr);
+}
 
 void read_gauss_rules(FreeFormatReader& file, GaussRules& rules) {
   for (int rule = 1; rule <= kGaussRulesRead; ++rule) {

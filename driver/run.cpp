@@ -186,9 +186,7 @@ int run_analysis(const RunFiles& files, std::ostream& console, std::ostream& err
     console.flush();
 
     if (!single && !dual) {
-      std::ostringstream flag;
-      flag << load.wheel_flag;  // shortest form: 1.5, 0, -2
-      errors << files.problem_name << ": wheel flag " << flag.str()
+      errors << files.problem_name << ": wheel flag " << shortest_text(load.wheel_flag)
              << " is neither 1 (single wheel) nor 2 (dual wheel): no wheel arrangement was "
                 "selected and nothing was computed\n";
     }
