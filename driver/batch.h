@@ -21,7 +21,7 @@
 namespace kestral {
 
 // Largest -j accepted: far more threads than any machine's cores only costs
-// memory (every thread has its own work tables, about 5 MB).
+// memory (every thread has its own work tables, about 3 MB).
 inline constexpr int kMaxBatchJobs = 256;
 
 // What the command line asks for.
