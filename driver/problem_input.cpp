@@ -11,6 +11,9 @@ namespace {
 
 std::string shown(float value) { return shortest_text(value); }
 
+constexpr double kMaxModulusRatio = 1.0e6;
+constexpr double kMaxResultScale = 1.0e30;
+
 [[noreturn]] void reject(const FreeFormatReader& file, const std::string& what) {
   throw InputError(file.file_name() + ": " + what);
 }
@@ -43,6 +46,13 @@ void read_gauss_rules(FreeFormatReader& file, GaussRules& rules) {
         reject(file, "abscissa " + std::to_string(j) + " of rule " + std::to_string(rule) +
                          " is " + shown(x) + ", must lie strictly between -1 and 1");
       }
+      // The weights of a Gauss rule on [-1, 1] are positive and add up to
+      // 2, so none exceeds 2; a larger one only scales the integrals, up to
+      // an overflow of the results.
+      if (!(w > 0.0f && w <= 2.0f)) {
+        reject(file, "weight " + std::to_string(j) + " of rule " + std::to_string(rule) + " is " +
+                         shown(w) + ", must be above 0 and at most 2");
+      }
       rules.x[base + order - j] = -x;
       rules.w[base + order - j] = w;
     }
@@ -68,15 +78,27 @@ void read_problem_head(FreeFormatReader& file, LayerSystem& layers, WheelLoad& l
     }
   }
 
+  // The layer system carries the ratio of neighbouring moduli; beyond a
+  // million its solve loses the single-precision constants.
+  for (int k = 0; k + 1 < n; ++k) {
+    const double ratio = static_cast<double>(layers.E[k]) / layers.E[k + 1];
+    if (ratio > kMaxModulusRatio || ratio < 1.0 / kMaxModulusRatio) {
+      reject(file, "moduli E(" + std::to_string(k + 1) + ") = " + shown(layers.E[k]) + " and E(" +
+                       std::to_string(k + 2) + ") = " + shown(layers.E[k + 1]) +
+                       " (item 2) differ by more than a factor of 1e6");
+    }
+  }
+
   items.clear();
   for (int k = 0; k < n; ++k) items.push_back(ReadItem::real(layers.Mu[k]));
   file.read_statement(items);
   for (int k = 0; k < n; ++k) {
-    // 1 + Mu divides the modulus ratios; above 0.5 the material would have a
-    // negative bulk modulus.
-    if (!(layers.Mu[k] > -1.0f && layers.Mu[k] <= 0.5f)) {
+    // Above 0.5 a material would have a negative bulk modulus; towards -1
+    // the factor 1 + Mu that weights the displacements vanishes, and no
+    // pavement material has a negative ratio.
+    if (!(layers.Mu[k] >= 0.0f && layers.Mu[k] <= 0.5f)) {
       reject(file, "Poisson's ratio Mu(" + std::to_string(k + 1) + ") (item 3) is " +
-                       shown(layers.Mu[k]) + ", must be above -1 and at most 0.5");
+                       shown(layers.Mu[k]) + ", must be 0 to 0.5");
     }
   }
 
@@ -100,6 +122,19 @@ void read_problem_head(FreeFormatReader& file, LayerSystem& layers, WheelLoad& l
     reject(file, "load P " + shown(load.P) + " and tyre pressure q " + shown(load.q) +
                      " (item 5) give a contact radius of " + shown(load.a) +
                      " mm, outside single precision");
+  }
+  // Stresses are q times the integrals, strains q/E times them and the
+  // displacement q a/E times them: all must stay far inside single
+  // precision, whose range ends near 3e38.
+  for (int k = 0; k < n; ++k) {
+    const double strain_scale = static_cast<double>(load.q) / layers.E[k];
+    const double displacement_scale = strain_scale * load.a;
+    if (load.q > kMaxResultScale || strain_scale > kMaxResultScale ||
+        displacement_scale > kMaxResultScale) {
+      reject(file, "tyre pressure q = " + shown(load.q) + " (item 5) against modulus E(" +
+                       std::to_string(k + 1) + ") = " + shown(layers.E[k]) +
+                       " gives stresses, strains or displacements beyond single precision");
+    }
   }
 }
 

@@ -51,7 +51,8 @@ std::string shortest_text(float value);
 // Reads the three rules. Each order N is followed by N/2 pairs x(j), w(j);
 // the mirrored node x(N+1-j) = -x(j), w(N+1-j) = w(j) is set from each pair,
 // so an odd rule keeps a middle node of abscissa 0 and weight 0.
-// Rejects an order outside 1..10 and an abscissa outside (-1, 1).
+// Rejects an order outside 1..10, an abscissa outside (-1, 1) and a weight
+// outside (0, 2] (a Gauss rule's weights are positive and add up to 2).
 void read_gauss_rules(FreeFormatReader& file, GaussRules& rules);
 
 // Contact radius a (mm) of a load P (N) at tyre pressure q (MPa): the radius
@@ -59,8 +60,10 @@ void read_gauss_rules(FreeFormatReader& file, GaussRules& rules);
 float contact_radius(float P, float q);
 
 // Items 1 to 5: n, E(1..n), Mu(1..n), H(1..n-1), then P and q. Each item is
-// checked as soon as it is read, so nothing is stored beyond a table. Also
-// derives the contact radius a.
+// checked as soon as it is read, so nothing is stored beyond a table:
+// E positive, neighbouring moduli within a factor of 1e6, Mu from 0 to 0.5,
+// H, P and q positive, and q, q/E and q a/E far inside single precision.
+// Also derives the contact radius a.
 void read_problem_head(FreeFormatReader& file, LayerSystem& layers, WheelLoad& load);
 
 // Items 6 to 8: NP, the NP points, the wheel flag.

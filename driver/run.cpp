@@ -10,6 +10,7 @@
 
 #include "driver/free_format_reader.h"
 #include "driver/layer_search.h"
+#include "driver/point_limits.h"
 #include "driver/problem_input.h"
 #include "driver/report_writer.h"
 #include "hankel/final.h"
@@ -28,34 +29,6 @@ std::string read_input_file(const std::filesystem::path& path, const std::string
     throw InputError("cannot read file " + name + ", unit " + std::to_string(unit));
   }
   return std::string(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>());
-}
-
-// Inside a layer above the half-space the terms that grow with depth are the
-// layer constants times exp(zeta m). The solve leaves those constants with
-// an error of about 1e-16 of the decaying ones, and on the first interval
-// (m up to 1.9) exp(zeta m) amplifies it past single precision once the
-// point lies more than about 15 contact radii deep. The half-space has no
-// growing terms and is evaluated at any depth.
-inline constexpr double kMaxRadiiInFiniteLayer = 15.0;
-
-void check_depths_in_finite_layers(const LayerSystem& layers, const EvalPoints& points, float a,
-                                   const std::string& file_name) {
-  const double limit = kMaxRadiiInFiniteLayer * a;
-  double total = 0.0;
-  for (int k = 0; k < layers.n - 1; ++k) total += layers.H[k];
-  for (int i = 0; i < points.NP; ++i) {
-    const LayerOfDepth where = layer_of_depth(layers, points.Z[i]);
-    if (where.layer < layers.n && points.Z[i] > limit) {
-      std::ostringstream message;
-      message << file_name << ": point " << i + 1 << " (item 7) lies " << points.Z[i]
-              << " mm deep inside layer " << where.layer << ", deeper than "
-              << kMaxRadiiInFiniteLayer << " contact radii (" << limit
-              << " mm), where the layered solution loses its accuracy; only the half-space "
-                 "(below "
-              << total << " mm) can be evaluated that deep";
-      throw InputError(message.str());
-    }
-  }
 }
 
 // Rows of one pass over the points: one per point, two per interface point.
@@ -168,7 +141,7 @@ int run_analysis(const RunFiles& files, std::ostream& console, std::ostream& err
                        std::to_string(kMaxResultRows));
     }
 
-    if (single || dual) check_depths_in_finite_layers(layers, points, load.a, files.problem_name);
+    if (single || dual) check_points_computable(layers, points, load, dual, files.problem_name);
 
     if (single || dual) report.write(wheel_line(dual));
     report.write(column_header());

@@ -211,6 +211,22 @@ TEST(InputOutsideTheModel, RejectedWithFileItemAndValue) {
        good_gauss,
        "3\n3000 300 100\n0.35 0.35 -1\n",
        {"KESTRAL.in", "item 3", "Mu(3)", "-1"}},
+      {"Mu(2) = -0.2, no pavement material",
+       good_gauss,
+       "3\n3000 300 100\n0.35 -0.2 0.4\n",
+       {"KESTRAL.in", "item 3", "Mu(2)", "-0.2"}},
+      {"neighbouring moduli 1e7 apart",
+       good_gauss,
+       "3\n3000 3e10 100\n",
+       {"KESTRAL.in", "item 2", "E(1)", "E(2)", "1e6"}},
+      {"strains beyond single precision",
+       good_gauss,
+       "2\n1e-32 1e-32\n0.35 0.4\n100\n20000 0.56\n",
+       {"KESTRAL.in", "item 5", "E(1)", "single precision"}},
+      {"stresses beyond single precision",
+       good_gauss,
+       "2\n3e38 3e38\n0.35 0.4\n100\n3e38 3e37\n",
+       {"KESTRAL.in", "item 5", "q = 3e+37"}},
       {"H(1) = 0",
        good_gauss,
        "3\n3000 300 100\n0.35 0.35 0.4\n0 200\n",
@@ -291,11 +307,11 @@ TEST(InputOutsideTheModel, PointListRejectedWithItem) {
   }
 }
 
-// The edges of the model itself are accepted: Mu = 0.5 (incompressible),
-// Mu just above -1, NP = 0 and 50, orders 1 and 10, abscissae just inside
-// (-1, 1).
+// The edges of the model itself are accepted: Mu = 0.5 (incompressible) and
+// 0, neighbouring moduli a factor of 1e6 apart, orders 1 and 10, abscissae
+// just inside (-1, 1), a weight of 2.
 TEST(InputOutsideTheModel, EdgesOfTheModelAccepted) {
-  FreeFormatReader problem_file = problem("2\n1e-3 1e5\n0.5 -0.99\n0.01\n1e-3 1e-3\n");
+  FreeFormatReader problem_file = problem("2\n0.125 125000\n0.5 0\n0.01\n1e-3 1e-3\n");
   LayerSystem layers;
   WheelLoad load;
   EXPECT_NO_THROW(read_problem_head(problem_file, layers, load));

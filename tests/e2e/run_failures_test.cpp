@@ -139,6 +139,16 @@ void expect_stopped(const Outcome& outcome, Stage stage, const std::string& what
   }
 }
 
+// A rejected run reads its input files and changes neither, and creates no
+// file beside the report.
+void expect_inputs_kept(const RunFolder& folder, const std::string& gauss,
+                        const std::string& problem, const std::string& what) {
+  const std::vector<std::string> files = {"KESTRAL.in", "KESTRAL.out", "gauss.qua"};
+  EXPECT_EQ(folder.listing(), files) << what;
+  EXPECT_EQ(read_file(folder.file("gauss.qua")), gauss) << what;
+  EXPECT_EQ(read_file(folder.file("KESTRAL.in")), problem) << what;
+}
+
 TEST(ReadFailures, EachDiagnosticWordForWord) {
   const std::string eof_in = "end-of-file during read, unit 1, file KESTRAL.in\n";
   const std::string eof_qua = "end-of-file during read, unit 27, file gauss.qua\n";
@@ -180,6 +190,10 @@ TEST(ReadFailures, EachDiagnosticWordForWord) {
       {"a weight of 1e39", "2\n-0.57735027 1e39\n", kHead + good_points, conversion_qua,
        Stage::kBeforeEcho},
       {"letters for n", kGauss, "three\n", conversion_in, Stage::kBeforeEcho},
+      {"a byte-order mark before n", kGauss, "\xEF\xBB\xBF" + kHead + good_points, conversion_in,
+       Stage::kBeforeEcho},
+      {"a NUL byte in a modulus", kGauss, std::string("3\n3000 300") + '\0' + " 100\n",
+       conversion_in, Stage::kBeforeEcho},
       {"2.5 layers", kGauss, "2.5\n", conversion_in, Stage::kBeforeEcho},
       {"nan for a ratio", kGauss, "3\n3000 300 100\n0.35 nan 0.40\n", conversion_in,
        Stage::kBeforeEcho},
@@ -200,6 +214,7 @@ TEST(ReadFailures, EachDiagnosticWordForWord) {
     const Outcome outcome = folder.run();
     EXPECT_EQ(outcome.errors, c.diagnostic) << c.what;
     expect_stopped(outcome, c.stage, c.what);
+    expect_inputs_kept(folder, c.gauss, c.problem, c.what);
   }
 }
 
@@ -300,7 +315,18 @@ TEST(InputOutsideTheModel, RejectedBeforeAnyResult) {
        "3\n3000 300 100\n0.35 0.35 0.4\n100 200\n20000 -0.56\n",
        {"KESTRAL.in", "item 5"},
        Stage::kBeforeEcho},
+      {"P and q give an infinite contact radius",
+       kGauss,
+       "3\n3000 300 100\n0.35 0.35 0.4\n100 200\n3e38 1e-45\n" + points(1, 0, "1"),
+       {"KESTRAL.in: load P 3e+38 and tyre pressure q 1e-45 (item 5) give a contact radius of "
+        "inf mm, outside single precision\n"},
+       Stage::kBeforeEcho},
       {"NP = -1", kGauss, kHead + "-1\n1\n", {"KESTRAL.in", "item 6"}, Stage::kAfterEcho},
+      {"NP = 2147483647",
+       kGauss,
+       kHead + "2147483647\n700 0\n1\n",
+       {"KESTRAL.in", "item 6"},
+       Stage::kAfterEcho},
       {"NP = 51", kGauss, kHead + points(51, 0, "1"), {"KESTRAL.in", "item 6"}, Stage::kAfterEcho},
       {"negative Z",
        kGauss,
@@ -327,6 +353,21 @@ TEST(InputOutsideTheModel, RejectedBeforeAnyResult) {
        kHead + points(1, 0, "1"),
        {"gauss.qua", "abscissa", "rule 1"},
        Stage::kBeforeEcho},
+      {"weight 2.6e37",
+       "2\n-0.57735027 1\n2\n-0.57735027 2.6e37\n",
+       kHead + points(1, 0, "1"),
+       {"gauss.qua: weight 1 of rule 2 is 2.6e+37, must be above 0 and at most 2\n"},
+       Stage::kBeforeEcho},
+      {"weight 0",
+       "2\n-0.57735027 1\n2\n-0.57735027 1\n2\n-0.57735027 0\n",
+       kHead + points(1, 0, "1"),
+       {"gauss.qua", "weight 1", "rule 3"},
+       Stage::kBeforeEcho},
+      {"negative weight",
+       "4\n-0.86113631 0.34785485\n-0.33998104 -0.65214515\n",
+       kHead + points(1, 0, "1"),
+       {"gauss.qua", "weight 2", "rule 1", "-0.65214515"},
+       Stage::kBeforeEcho},
       {"abscissa -1.5",
        "2\n-0.57735027 1\n2\n-0.57735027 1\n2\n-1.5 1\n",
        kHead + points(1, 0, "1"),
@@ -340,8 +381,62 @@ TEST(InputOutsideTheModel, RejectedBeforeAnyResult) {
     folder.write("KESTRAL.out", kPreviousReport);
     const Outcome outcome = folder.run();
     expect_stopped(outcome, c.stage, c.what);
+    expect_inputs_kept(folder, c.gauss, c.problem, c.what);
     for (const std::string& word : c.mentions) {
       EXPECT_NE(outcome.errors.find(word), std::string::npos) << c.what << ": " << outcome.errors;
+    }
+  }
+}
+
+// Inside a layer above the half-space the layered solution holds only down
+// to 15 contact radii (1599.33 mm for this load); a point deeper than that
+// in a finite layer, or on the bottom face of one, is rejected once the
+// points are read, after the echo. The half-space is evaluated at any depth,
+// and a flag that selects no wheel computes nothing and rejects nothing.
+TEST(InputOutsideTheModel, DeepPointInsideAFiniteLayer) {
+  const std::string head = "3\n3000 300 100\n0.35 0.35 0.40\n100 5000\n20000 0.56\n";
+  const std::string echo =
+      "  No. of layers                3\n"
+      "  E values (MPa)         3000.00  300.00  100.00\n"
+      "  Mu values                 0.350.350.40\n"
+      "  thicknesses (mm)        100.00 5000.00\n"
+      "  single wheel load (N) 20000.00\n"
+      "  tyre pressure (MPa)       0.56\n";
+  const std::string tail =
+      " contact radii (1599.33 mm), where the layered solution loses its accuracy; only the "
+      "half-space (below 5100 mm) can be evaluated that deep\n";
+  const struct Case {
+    const char* what;
+    std::string points;
+    int status;
+    std::string errors;
+  } cases[] = {
+      {"2000 mm in layer 2, single wheel", "2\n700 0\n2000 0\n1\n", 1,
+       "KESTRAL.in: point 2 (item 7) lies 2000 mm deep inside layer 2, deeper than 15" + tail},
+      {"2000 mm in layer 2, dual wheel", "1\n2000 155\n2\n", 1,
+       "KESTRAL.in: point 1 (item 7) lies 2000 mm deep inside layer 2, deeper than 15" + tail},
+      {"on the last interface, 5100 mm deep", "2\n700 0\n5100 0\n2\n", 1,
+       "KESTRAL.in: point 2 (item 7) lies 5100 mm deep inside layer 2, deeper than 15" + tail},
+      {"5300 mm, in the half-space", "1\n5300 0\n1\n", 0, ""},
+      {"2000 mm in layer 2, wheel flag 1.5", "1\n2000 0\n1.5\n", 0,
+       "KESTRAL.in: wheel flag 1.5 is neither 1 (single wheel) nor 2 (dual wheel): no wheel "
+       "arrangement was selected and nothing was computed\n"},
+  };
+  for (const Case& c : cases) {
+    RunFolder folder;
+    folder.write("gauss.qua", kGauss);
+    folder.write("KESTRAL.in", head + c.points);
+    folder.write("KESTRAL.out", kPreviousReport);
+    const Outcome outcome = folder.run();
+    EXPECT_EQ(outcome.status, c.status) << c.what;
+    EXPECT_EQ(outcome.errors, c.errors) << c.what;
+    if (c.status == 1) {
+      EXPECT_EQ(outcome.console, echo) << c.what;
+      EXPECT_EQ(outcome.report, echo) << c.what;
+      expect_inputs_kept(folder, kGauss, head + c.points, c.what);
+    } else {
+      EXPECT_EQ(outcome.report.substr(0, echo.size()), echo) << c.what;
+      EXPECT_EQ(outcome.report.find("NaN"), std::string::npos) << c.what;
     }
   }
 }
@@ -380,6 +475,7 @@ TEST(RowLimit, ThirtyRowsAcceptedThirtyOneRejected) {
       EXPECT_EQ(outcome.report.substr(0, kEcho.size()), kEcho) << c.what;
     } else {
       expect_stopped(outcome, Stage::kAfterEcho, c.what);
+      expect_inputs_kept(folder, kGauss, kHead + points(c.deep, c.interface, c.flag), c.what);
       EXPECT_NE(outcome.errors.find("KESTRAL.in"), std::string::npos) << c.what;
       EXPECT_NE(outcome.errors.find(std::to_string(c.rows_needed)), std::string::npos)
           << c.what << ": " << outcome.errors;

@@ -170,13 +170,48 @@ TEST(DeepPoints, InsideAFiniteLayerBeyondFifteenRadiiAreRefusedBeforeComputing) 
   EXPECT_EQ(refused.errors.rfind("KESTRAL.in: point 2 (item 7) lies 2500 mm deep inside layer 2", 0), 0u)
       << refused.errors;
   EXPECT_EQ(std::count(refused.report.begin(), refused.report.end(), '\n'), 6);  // the echo only
-  // The half-space has no growing terms: any depth is computed.
-  const auto deep = run_in_process(head + "1\n9000 0\n1\n");
+  // The half-space has no growing terms: it is computed down to 50 radii.
+  const auto deep = run_in_process("3\n3000 80 5000\n0.35 0.4 0.35\n200 1000\n20000 0.56\n"
+                                   "1\n5300 0\n1\n");
   ASSERT_EQ(deep.status, 0) << deep.errors;
   for (int column = kColSigmaZ; column <= kColEpR; ++column) {
     EXPECT_TRUE(std::isfinite(deep.record.results.at(1, column)));
   }
   EXPECT_LT(deep.record.results.at(1, kColSigmaZ), 0.0f);
+}
+
+TEST(FarPoints, BeyondFiftyRadiiDeepOrTwentyRadiiOffAWheelAreRefused) {
+  // 20000 N at 0.56 MPa: a = 106.62 mm, 50 radii = 5331 mm, 20 radii = 2132 mm.
+  const std::string head = "2\n300 60\n0.35 0.4\n200\n20000 0.56\n";
+  // 100 N at 0.5 MPa: a = 7.98 mm, 20 radii = 160 mm, less than the 310 mm
+  // between the wheels of a dual wheel.
+  const std::string small_load = "2\n300 60\n0.35 0.4\n200\n100 0.5\n";
+  const struct Case {
+    std::string problem;
+    const char* message_start;  // nullptr: computed
+  } cases[] = {
+      {head + "2\n100 0\n5400 0\n1\n",
+       "KESTRAL.in: point 2 (item 7) lies 5400 mm deep, deeper than 50 contact radii"},
+      {head + "1\n5300 2100\n2\n", nullptr},
+      {head + "1\n100 2200\n1\n",
+       "KESTRAL.in: point 1 (item 7) lies 2200 mm from the centre of the first wheel, further "
+       "than 20 contact radii"},
+      {small_load + "1\n50 100\n1\n", nullptr},
+      {small_load + "1\n50 100\n2\n",
+       "KESTRAL.in: point 1 (item 7) lies 210 mm from the centre of the second wheel, further "
+       "than 20 contact radii"},
+  };
+  for (const Case& c : cases) {
+    const auto run = run_in_process(c.problem);
+    if (c.message_start == nullptr) {
+      EXPECT_EQ(run.status, 0) << c.problem << run.errors;
+      continue;
+    }
+    EXPECT_EQ(run.status, 1) << c.problem;
+    EXPECT_EQ(run.errors.rfind(c.message_start, 0), 0u) << run.errors;
+    // Refused before computing: the report holds the echo only.
+    EXPECT_EQ(std::count(run.report.begin(), run.report.end(), '\n'), 6) << c.problem;
+  }
 }
 
 TEST(TheProgram, RunsTheShippedExampleWithStatusZero) {
