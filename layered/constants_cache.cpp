@@ -20,9 +20,9 @@ void ConstantsCache::use_system(int NL, const LayerTable& E, const LayerTable& M
                                 const LayerTable& H, float a) {
   std::array<std::uint32_t, 3 * kLayerTableCapacity + 2> system{};
   std::size_t next = 0;
-  system[next++] = static_cast<std::uint32_t>(NL);
+  system[next++] = static_cast<std::uint32_t>(std::clamp(NL, 0, kMaxLayers));
   system[next++] = bits_of(a);
-  const int layers = std::clamp(NL, 0, kLayerTableCapacity);
+  const int layers = std::clamp(NL, 0, kMaxLayers);
   for (int k = 0; k < layers; ++k) system[next++] = bits_of(E[k]);
   for (int k = 0; k < layers; ++k) system[next++] = bits_of(Mu[k]);
   for (int k = 0; k + 1 < layers; ++k) system[next++] = bits_of(H[k]);
@@ -45,11 +45,13 @@ bool ConstantsCache::find(float m, ConstantsTable& A, ConstantsTable& B, Constan
   for (int slot = home_slot(key);; slot = (slot + 1) & (kSlots - 1)) {
     if (keys_[slot] == 0) return false;
     if (keys_[slot] == key) {
+      // Only the layers of the system: entries beyond them stay the caller's.
       const auto& constants = slots_[slot].constants;
-      A = constants[0];
-      B = constants[1];
-      C = constants[2];
-      D = constants[3];
+      const int layers = static_cast<int>(system_[0]);
+      std::copy_n(constants[0].begin(), layers, A.begin());
+      std::copy_n(constants[1].begin(), layers, B.begin());
+      std::copy_n(constants[2].begin(), layers, C.begin());
+      std::copy_n(constants[3].begin(), layers, D.begin());
       return true;
     }
   }

@@ -41,7 +41,8 @@ TEST(ConstantsCache, ReturnsWhatWasStoredForItsSystemOnly) {
   auto cache = std::make_unique<ConstantsCache>();
   const Layers s;
   cache->use_system(s.NL, s.E, s.Mu, s.H, s.a);
-  const Constants k{{1, 2, 3, 4, 5}, {6, 7, 8, 9, 10}, {-1, -2, -3, -4, -5}, {0.5f, 0, 0, 0, 0}};
+  // Three layers: the entries beyond them are neither stored nor returned.
+  const Constants k{{1, 2, 3, 0, 0}, {6, 7, 8, 0, 0}, {-1, -2, -3, 0, 0}, {0.5f, 0, 0, 0, 0}};
   cache->store(0.75f, k.A, k.B, k.C, k.D);
   Constants found;
   ASSERT_TRUE(cache->find(0.75f, found.A, found.B, found.C, found.D));
@@ -67,6 +68,23 @@ TEST(ConstantsCache, AbcdGivesTheSameConstantsStoredOrSolved) {
     EXPECT_EQ(solve(s, m), fresh) << m;           // from the store
     EXPECT_EQ(solve(stiffer, m), solve_fresh(stiffer, m)) << m;  // another system
     EXPECT_EQ(solve(s, m), fresh) << m;           // back to the first
+  }
+}
+
+TEST(ConstantsCache, StoredConstantsLeaveEntriesBeyondTheLayersAlone) {
+  const Layers s;  // three layers
+  forget_solved_constants();
+  const int bonded = kBondedInterfaces;
+  Constants first{{0, 0, 0, 7, 7}, {0, 0, 0, 7, 7}, {0, 0, 0, 7, 7}, {0, 0, 0, 7, 7}};
+  ABCD(0.5f, s.Mu, s.E, s.NL, s.H, s.a, first.A, first.B, first.C, first.D, bonded);
+  Constants second{{0, 0, 0, -1, -1}, {0, 0, 0, -1, -1}, {0, 0, 0, -1, -1}, {0, 0, 0, -1, -1}};
+  ABCD(0.5f, s.Mu, s.E, s.NL, s.H, s.a, second.A, second.B, second.C, second.D, bonded);
+  for (int k = 0; k < 3; ++k) EXPECT_EQ(second.B[k], first.B[k]);
+  for (int k = 3; k < 5; ++k) {
+    EXPECT_EQ(second.A[k], -1.0f);
+    EXPECT_EQ(second.B[k], -1.0f);
+    EXPECT_EQ(second.C[k], -1.0f);
+    EXPECT_EQ(second.D[k], -1.0f);
   }
 }
 
