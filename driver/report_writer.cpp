@@ -86,11 +86,17 @@ void ReportFile::write(const std::string& record) {
     stream_.open(path_, std::ios::out | std::ios::trunc);
     started_ = true;
   }
-  stream_ << record << '\n';
+  // Each record reaches the file as it is produced.
+  stream_ << record << '\n' << std::flush;
+  if (!stream_) {
+    throw InputError("cannot write file " + path_.filename().string() + ", unit 47");
+  }
 }
 
 void ReportFile::flush() {
-  if (started_) stream_.flush();
+  if (!started_) return;
+  stream_.flush();
+  if (!stream_) throw InputError("cannot write file " + path_.filename().string() + ", unit 47");
 }
 
 }  // namespace kestral

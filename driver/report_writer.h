@@ -40,6 +40,8 @@ class ReportFile {
  public:
   // Throws InputError when the file can neither be opened nor created.
   explicit ReportFile(std::filesystem::path path);
+  // Writes one record and passes it on to the file at once; throws
+  // InputError when it cannot be written (a full disk, say).
   void write(const std::string& record);
   void flush();
 

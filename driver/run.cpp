@@ -177,6 +177,16 @@ int run_analysis(const RunFiles& files, std::ostream& console, std::ostream& err
   }
 }
 
-int MAIN__() { return run_analysis(RunFiles{}, std::cout, std::cerr); }
+int MAIN__() {
+  const int status = run_analysis(RunFiles{}, std::cout, std::cerr);
+  // A console that could not be written (a full disk behind a redirection)
+  // is a failure too, not a silent success.
+  std::cout.flush();
+  if (status == 0 && !std::cout) {
+    std::cerr << "cannot write the console stream (standard output)\n";
+    return 1;
+  }
+  return status;
+}
 
 }  // namespace kestral

@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+
 #include <cmath>
+#include <cstdlib>
 #include <numbers>
 #include <sstream>
 #include <string>
@@ -212,6 +215,25 @@ TEST(FarPoints, BeyondFiftyRadiiDeepOrTwentyRadiiOffAWheelAreRefused) {
     // Refused before computing: the report holds the echo only.
     EXPECT_EQ(std::count(run.report.begin(), run.report.end(), '\n'), 6) << c.problem;
   }
+}
+
+TEST(WriteFailures, AFullDiskIsAFailureNotASilentSuccess) {
+  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
+  ScratchFolder folder;
+  write_text(folder.path() / "KESTRAL.in", problem("1\n500 0\n", "1"));
+  write_text(folder.path() / "gauss.qua", gauss_file());
+  // The report on a full disk.
+  RunFiles files = RunFiles::in_folder(folder.path());
+  files.report = "/dev/full";
+  std::ostringstream console;
+  std::ostringstream errors;
+  EXPECT_EQ(run_analysis(files, console, errors), 1);
+  EXPECT_EQ(errors.str(), "cannot write file full, unit 47\n");
+  // The console on a full disk.
+  const std::string command = "cd '" + folder.path().string() + "' && '" KESTRAL_EXE "' > /dev/full 2> errors.txt";
+  const int raw = std::system(command.c_str());
+  EXPECT_EQ(WEXITSTATUS(raw), 1);
+  EXPECT_EQ(read_text(folder.path() / "errors.txt"), "cannot write the console stream (standard output)\n");
 }
 
 TEST(TheProgram, RunsTheShippedExampleWithStatusZero) {
