@@ -78,15 +78,8 @@ struct BatchRun {
 
 // The built kestral-batch with `arguments`, in `folder`.
 BatchRun run_batch_program(const fs::path& folder, const std::vector<std::string>& arguments) {
-  std::string command = "cd '" + folder.string() + "' && '" KESTRAL_BATCH_EXE "'";
-  for (const std::string& argument : arguments) command += " '" + argument + "'";
-  command += " > .out 2> .errors";
-  const int raw = std::system(command.c_str());
-  BatchRun run;
-  run.status = (raw != -1 && WIFEXITED(raw)) ? WEXITSTATUS(raw) : -1;
-  run.out = read_text(folder / ".out");
-  run.errors = read_text(folder / ".errors");
-  return run;
+  const ProgramRun program = run_program_in(folder, KESTRAL_BATCH_EXE, arguments);
+  return BatchRun{program.status, program.console, program.errors};
 }
 
 // batch_main in this process, not on a terminal.

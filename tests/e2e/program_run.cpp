@@ -35,11 +35,16 @@ ScratchFolder::~ScratchFolder() {
   std::filesystem::remove_all(path_, ignored);
 }
 
-ProgramRun run_program_in(const std::filesystem::path& folder, const std::string& executable) {
-  const auto console_path = folder / ".console";
-  const auto errors_path = folder / ".errors";
-  const std::string command = "cd '" + folder.string() + "' && '" + executable + "' > '" +
-                              console_path.string() + "' 2> '" + errors_path.string() + "'";
+ProgramRun run_program_in(const std::filesystem::path& folder, const std::string& executable,
+                          const std::vector<std::string>& arguments) {
+  static std::atomic<int> counter{0};
+  const std::string stem = "kestral-capture-" + std::to_string(::getpid()) + "-" +
+                           std::to_string(counter++);
+  const auto console_path = std::filesystem::temp_directory_path() / (stem + ".out");
+  const auto errors_path = std::filesystem::temp_directory_path() / (stem + ".err");
+  std::string command = "cd '" + folder.string() + "' && '" + executable + "'";
+  for (const std::string& argument : arguments) command += " '" + argument + "'";
+  command += " > '" + console_path.string() + "' 2> '" + errors_path.string() + "'";
   const int raw = std::system(command.c_str());
   ProgramRun run;
   run.status = (raw != -1 && WIFEXITED(raw)) ? WEXITSTATUS(raw) : -1;
@@ -47,7 +52,7 @@ ProgramRun run_program_in(const std::filesystem::path& folder, const std::string
   run.errors = read_text(errors_path);
   std::filesystem::remove(console_path);
   std::filesystem::remove(errors_path);
-  run.report_exists = std::filesystem::exists(folder / "KESTRAL.out");
+  run.report_exists = std::filesystem::is_regular_file(folder / "KESTRAL.out");
   if (run.report_exists) run.report = read_text(folder / "KESTRAL.out");
   return run;
 }

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace kestral::testing {
 
@@ -33,8 +34,11 @@ struct ProgramRun {
   bool report_exists = false;
 };
 
-// Runs `executable` with `folder` as working directory.
+// Runs `executable` with `arguments` and `folder` as working directory. The
+// streams are captured outside the folder, which holds only what the
+// program leaves there.
 ProgramRun run_program_in(const std::filesystem::path& folder,
-                          const std::string& executable = KESTRAL_EXE);
+                          const std::string& executable = KESTRAL_EXE,
+                          const std::vector<std::string>& arguments = {});
 
 }  // namespace kestral::testing

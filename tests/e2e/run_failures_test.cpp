@@ -19,6 +19,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/e2e/program_run.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -70,17 +72,9 @@ class RunFolder {
   }
 
   Outcome run() const {
-    const std::string command = "cd '" + (root_ / "run").string() + "' && '" KESTRAL_EXE "' > '" +
-                                (root_ / "stdout").string() + "' 2> '" +
-                                (root_ / "stderr").string() + "'";
-    const int raw = std::system(command.c_str());
-    Outcome outcome;
-    outcome.status = (raw != -1 && WIFEXITED(raw)) ? WEXITSTATUS(raw) : -1;
-    outcome.console = read_file(root_ / "stdout");
-    outcome.errors = read_file(root_ / "stderr");
-    outcome.report_exists = fs::is_regular_file(file("KESTRAL.out"));
-    if (outcome.report_exists) outcome.report = read_file(file("KESTRAL.out"));
-    return outcome;
+    const kestral::testing::ProgramRun program = kestral::testing::run_program_in(root_ / "run");
+    return Outcome{program.status, program.console, program.errors, program.report,
+                   program.report_exists};
   }
 
  private:
