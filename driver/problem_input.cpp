@@ -9,8 +9,6 @@
 namespace kestral {
 namespace {
 
-std::string shown(float value) { return shortest_text(value); }
-
 constexpr double kMaxModulusRatio = 1.0e6;
 constexpr double kMaxResultScale = 1.0e30;
 
@@ -44,14 +42,14 @@ void read_gauss_rules(FreeFormatReader& file, GaussRules& rules) {
       // interval, or at m = 0 where the layer system is singular.
       if (!(x > -1.0f && x < 1.0f)) {
         reject(file, "abscissa " + std::to_string(j) + " of rule " + std::to_string(rule) +
-                         " is " + shown(x) + ", must lie strictly between -1 and 1");
+                         " is " + shortest_text(x) + ", must lie strictly between -1 and 1");
       }
       // The weights of a Gauss rule on [-1, 1] are positive and add up to
       // 2, so none exceeds 2; a larger one only scales the integrals, up to
       // an overflow of the results.
       if (!(w > 0.0f && w <= 2.0f)) {
         reject(file, "weight " + std::to_string(j) + " of rule " + std::to_string(rule) + " is " +
-                         shown(w) + ", must be above 0 and at most 2");
+                         shortest_text(w) + ", must be above 0 and at most 2");
       }
       rules.x[base + order - j] = -x;
       rules.w[base + order - j] = w;
@@ -73,7 +71,7 @@ void read_problem_head(FreeFormatReader& file, LayerSystem& layers, WheelLoad& l
   file.read_statement(items);
   for (int k = 0; k < n; ++k) {
     if (!(layers.E[k] > 0.0f)) {
-      reject(file, "modulus E(" + std::to_string(k + 1) + ") (item 2) is " + shown(layers.E[k]) +
+      reject(file, "modulus E(" + std::to_string(k + 1) + ") (item 2) is " + shortest_text(layers.E[k]) +
                        ", must be positive");
     }
   }
@@ -83,8 +81,8 @@ void read_problem_head(FreeFormatReader& file, LayerSystem& layers, WheelLoad& l
   for (int k = 0; k + 1 < n; ++k) {
     const double ratio = static_cast<double>(layers.E[k]) / layers.E[k + 1];
     if (ratio > kMaxModulusRatio || ratio < 1.0 / kMaxModulusRatio) {
-      reject(file, "moduli E(" + std::to_string(k + 1) + ") = " + shown(layers.E[k]) + " and E(" +
-                       std::to_string(k + 2) + ") = " + shown(layers.E[k + 1]) +
+      reject(file, "moduli E(" + std::to_string(k + 1) + ") = " + shortest_text(layers.E[k]) + " and E(" +
+                       std::to_string(k + 2) + ") = " + shortest_text(layers.E[k + 1]) +
                        " (item 2) differ by more than a factor of 1e6");
     }
   }
@@ -98,7 +96,7 @@ void read_problem_head(FreeFormatReader& file, LayerSystem& layers, WheelLoad& l
     // pavement material has a negative ratio.
     if (!(layers.Mu[k] >= 0.0f && layers.Mu[k] <= 0.5f)) {
       reject(file, "Poisson's ratio Mu(" + std::to_string(k + 1) + ") (item 3) is " +
-                       shown(layers.Mu[k]) + ", must be 0 to 0.5");
+                       shortest_text(layers.Mu[k]) + ", must be 0 to 0.5");
     }
   }
 
@@ -107,20 +105,20 @@ void read_problem_head(FreeFormatReader& file, LayerSystem& layers, WheelLoad& l
   file.read_statement(items);
   for (int k = 0; k < n - 1; ++k) {
     if (!(layers.H[k] > 0.0f)) {
-      reject(file, "thickness H(" + std::to_string(k + 1) + ") (item 4) is " + shown(layers.H[k]) +
+      reject(file, "thickness H(" + std::to_string(k + 1) + ") (item 4) is " + shortest_text(layers.H[k]) +
                        ", must be positive");
     }
   }
 
   file.read_statement(std::array{ReadItem::real(load.P), ReadItem::real(load.q)});
-  if (!(load.P > 0.0f)) reject(file, "load P (item 5) is " + shown(load.P) + ", must be positive");
+  if (!(load.P > 0.0f)) reject(file, "load P (item 5) is " + shortest_text(load.P) + ", must be positive");
   if (!(load.q > 0.0f)) {
-    reject(file, "tyre pressure q (item 5) is " + shown(load.q) + ", must be positive");
+    reject(file, "tyre pressure q (item 5) is " + shortest_text(load.q) + ", must be positive");
   }
   load.a = contact_radius(load.P, load.q);
   if (!std::isfinite(load.a) || !(load.a > 0.0f)) {
-    reject(file, "load P " + shown(load.P) + " and tyre pressure q " + shown(load.q) +
-                     " (item 5) give a contact radius of " + shown(load.a) +
+    reject(file, "load P " + shortest_text(load.P) + " and tyre pressure q " + shortest_text(load.q) +
+                     " (item 5) give a contact radius of " + shortest_text(load.a) +
                      " mm, outside single precision");
   }
   // Stresses are q times the integrals, strains q/E times them and the
@@ -131,8 +129,8 @@ void read_problem_head(FreeFormatReader& file, LayerSystem& layers, WheelLoad& l
     const double displacement_scale = strain_scale * load.a;
     if (load.q > kMaxResultScale || strain_scale > kMaxResultScale ||
         displacement_scale > kMaxResultScale) {
-      reject(file, "tyre pressure q = " + shown(load.q) + " (item 5) against modulus E(" +
-                       std::to_string(k + 1) + ") = " + shown(layers.E[k]) +
+      reject(file, "tyre pressure q = " + shortest_text(load.q) + " (item 5) against modulus E(" +
+                       std::to_string(k + 1) + ") = " + shortest_text(layers.E[k]) +
                        " gives stresses, strains or displacements beyond single precision");
     }
   }
@@ -155,10 +153,10 @@ void read_problem_points(FreeFormatReader& file, EvalPoints& points, WheelLoad& 
     file.read_statement(std::array{ReadItem::real(points.Z[i]), ReadItem::real(points.R[i])});
     const std::string which = " of point " + std::to_string(i + 1) + " (item 7) is ";
     if (!(points.Z[i] >= 0.0f)) {
-      reject(file, "depth Z" + which + shown(points.Z[i]) + ", must be 0 or more");
+      reject(file, "depth Z" + which + shortest_text(points.Z[i]) + ", must be 0 or more");
     }
     if (!(points.R[i] >= 0.0f)) {
-      reject(file, "radial offset R" + which + shown(points.R[i]) + ", must be 0 or more");
+      reject(file, "radial offset R" + which + shortest_text(points.R[i]) + ", must be 0 or more");
     }
   }
   file.read_statement(std::array{ReadItem::real(load.wheel_flag)});

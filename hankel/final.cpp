@@ -82,20 +82,15 @@ void integrate_pass(int pass, const PointSetting& p, const BoundaryList& bounds,
       m = static_cast<float>(static_cast<double>(half) * gauss_at(x, j, rule) + mid);
       ABCD(m, p.Mu, p.E, p.n, p.H, p.a, A, B, C, D, p.IBOND);
       const float rho_m = p.rho * m;
-      float bessel_first = 0.0f;
-      float bessel_second = 0.0f;
+      // Pass 1 asks for J0(rho m) then J1(m); pass 2 for J1(m) then J1(rho m).
       float j1_m = 0.0f;
       float j_rho_m = 0.0f;
       if (pass == 1) {
-        BESS(rho_m, bessel_first, 0);
-        BESS(m, bessel_second, 1);
-        j_rho_m = bessel_first;
-        j1_m = bessel_second;
+        BESS(rho_m, j_rho_m, 0);
+        BESS(m, j1_m, 1);
       } else {
-        BESS(m, bessel_first, 1);
-        BESS(rho_m, bessel_second, 1);
-        j1_m = bessel_first;
-        j_rho_m = bessel_second;
+        BESS(m, j1_m, 1);
+        BESS(rho_m, j_rho_m, 1);
       }
       const float t = p.zeta * m;
       const float e_plus = static_cast<float>(std::exp(static_cast<double>(t)));
