@@ -1,0 +1,122 @@
+// The general layered-elastic engine: a stack of any number of linear-elastic
+// layers on a half-space, bonded, frictionless or spring interfaces, any
+// number of uniform circular loads, any number of points, every value in
+// double precision with an estimate of its absolute error.
+//
+// Units are the caller's, as long as they are consistent: the programs use
+// mm, MPa and N (stresses in MPa, displacements in mm, strains
+// dimensionless). Axes: x, y horizontal, z down from the surface; stresses
+// positive in tension; displacements positive along the axes (uz down);
+// strains are tensor components (exy = gamma_xy / 2), positive in extension.
+//
+// A point lies on an interface when its depth equals the interface depth (the
+// sum of the thicknesses above, in double) to within a few units in the last
+// place of that depth; it is then evaluated on the face(s) its Side asks for.
+// At the surface exactly on the edge of a loaded circle, where the vertical
+// stress jumps from -q to 0, every result is the mean of the two sides.
+//
+// analyse() validates the whole problem before it computes. Bad input throws
+// InvalidProblem, whose message names the layer, interface, load or point and
+// the offending value; nothing else is thrown (but std::bad_alloc).
+#pragma once
+
+#include <cstddef>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace kestral::multilayer {
+
+// The condition between a layer and the one below it.
+enum class InterfaceKind {
+  bonded,        // all displacements and tractions continuous
+  frictionless,  // vertical stress and displacement continuous, no shear
+  spring,        // Goodman: shear stress = spring_stiffness * jump of the
+                 // horizontal displacement (lower face minus upper face)
+};
+
+struct Interface {
+  InterfaceKind kind = InterfaceKind::bonded;
+  double spring_stiffness = 0.0;  // stress per length (MPa/mm), kind spring only; >= 0
+};
+
+struct Layer {
+  double modulus = 0.0;    // Young's modulus E > 0
+  double poisson = 0.0;    // 0 <= nu <= 0.5 (0.5: incompressible)
+  double thickness = 0.0;  // > 0 and finite; ignored for the last layer (the half-space)
+  Interface below{};       // with the next layer down; ignored for the last layer
+};
+
+// Layers top first; the last is the half-space. One layer: a homogeneous
+// half-space.
+struct Section {
+  std::vector<Layer> layers;
+};
+
+// A uniform vertical pressure on a circle, pushing down.
+struct Load {
+  double x = 0.0, y = 0.0;  // centre
+  double radius = 0.0;      // > 0
+  double pressure = 0.0;    // > 0
+
+  // The circle of area load / pressure: radius sqrt(load / (pi pressure)).
+  static Load from_force(double x, double y, double load, double pressure);
+};
+
+// Which face of an interface a point on it is evaluated on.
+enum class Side { both, above, below };
+
+struct Point {
+  double x = 0.0, y = 0.0;
+  double z = 0.0;           // >= 0, down from the surface
+  Side side = Side::both;   // used only when z lies on an interface
+};
+
+struct Options {
+  double tolerance = 1e-8;  // relative to each quantity's scale (see Result)
+  int threads = 1;          // worker threads over the points; 0: one per core
+};
+
+struct SymmetricTensor {
+  double xx = 0, yy = 0, zz = 0, xy = 0, yz = 0, xz = 0;
+};
+
+struct Vector3 {
+  double x = 0, y = 0, z = 0;
+};
+
+// Where a result row was evaluated.
+enum class Face { inside, above, below };  // inside a layer, or a face of an interface
+
+// One row: a point, or one face of a point on an interface.
+struct Result {
+  std::size_t point = 0;  // index into the points given
+  Face face = Face::inside;
+  int layer = 0;          // 0 = top layer; the layer the row belongs to
+
+  SymmetricTensor stress;
+  Vector3 displacement;
+  SymmetricTensor strain;
+  Vector3 principal_stress;      // x >= y >= z: largest first
+  Vector3 principal_strain;      // largest first
+  double horizontal_strain_max = 0;  // larger eigenvalue of [[exx, exy], [exy, eyy]]
+
+  // Estimates of the absolute error, each bounding the error of every
+  // component of its kind. Scales: q_max for stresses, q_max a_max / E_min
+  // for displacements, q_max / E_min for strains.
+  double stress_error = 0;
+  double displacement_error = 0;
+  double strain_error = 0;
+};
+
+// Rows in point order; a point on an interface with Side::both gives two
+// rows, the face above first.
+std::vector<Result> analyse(const Section& section, const std::vector<Load>& loads,
+                            const std::vector<Point>& points, const Options& options = {});
+
+class InvalidProblem : public std::invalid_argument {
+ public:
+  using std::invalid_argument::invalid_argument;
+};
+
+}  // namespace kestral::multilayer
