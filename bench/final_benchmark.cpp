@@ -7,7 +7,7 @@
 #include <streambuf>
 
 #include "hankel/final.h"
-#include "layered/abcd.h"
+#include "layered/constants_store.h"
 
 namespace kestral {
 namespace {
@@ -50,11 +50,12 @@ void run_point(benchmark::State& state, float Z, float R, int L) {
   NullBuffer sink;
   std::ostream console(&sink);
   const int K = 1;
+  ConstantsStore store;
   for (auto _ : state) {
     // A point of its own: no constants solved before it.
-    forget_solved_constants();
+    store.forget();
     FINAL(Z, R, L, s.n, s.E, s.Mu, s.H, s.a, s.q, s.x, s.w, s.N, kBondedInterfaces, K, results,
-          console);
+          console, store);
     benchmark::DoNotOptimize(results.cells.data());
   }
 }

@@ -14,7 +14,7 @@
 #include "driver/problem_input.h"
 #include "driver/report_writer.h"
 #include "hankel/final.h"
-#include "layered/abcd.h"
+#include "layered/constants_store.h"
 
 namespace kestral {
 namespace {
@@ -51,7 +51,7 @@ struct EvaluatedRows {
 // gets a second row in the layer below.
 void evaluate_passes(const LayerSystem& layers, const WheelLoad& load, const EvalPoints& points,
                      const GaussRules& rules, int passes, EvaluatedRows& rows,
-                     std::ostream& console) {
+                     ConstantsStore& store, std::ostream& console) {
   int& K = rows.count;
   for (int j = 1; j <= passes; ++j) {
     float Zc = 0.0f;
@@ -71,14 +71,14 @@ void evaluate_passes(const LayerSystem& layers, const WheelLoad& load, const Eva
     int L = where.layer;
     ++K;
     FINAL(Zc, Rc, L, layers.n, layers.E, layers.Mu, layers.H, load.a, load.q, rules.x, rules.w,
-          rules.N, kBondedInterfaces, K, rows.results, console);
+          rules.N, kBondedInterfaces, K, rows.results, console, store);
     rows.kinds[K - 1] = kOrdinaryRow;
     rows.layers[K - 1] = L;
     if (where.on_interface) {
       ++L;
       ++K;
       FINAL(Zc, Rc, L, layers.n, layers.E, layers.Mu, layers.H, load.a, load.q, rules.x, rules.w,
-            rules.N, kBondedInterfaces, K, rows.results, console);
+            rules.N, kBondedInterfaces, K, rows.results, console, store);
       rows.kinds[K - 1] = kInterfaceRow;
       rows.layers[K - 1] = L;
     }
@@ -109,7 +109,6 @@ RunFiles RunFiles::in_folder(const std::filesystem::path& folder) {
 
 int run_analysis(const RunFiles& files, std::ostream& console, std::ostream& errors,
                  RunRecord* record) {
-  forget_solved_constants();
   try {
     FreeFormatReader problem_file(read_input_file(files.problem, files.problem_name, 1), 1,
                                   files.problem_name);
@@ -149,7 +148,9 @@ int run_analysis(const RunFiles& files, std::ostream& console, std::ostream& err
     static thread_local EvaluatedRows rows;
     rows = EvaluatedRows{};
     const int passes = single ? points.NP : (dual ? 2 * points.NP : 0);
-    evaluate_passes(layers, load, points, rules, passes, rows, console);
+    // The run's own store: nothing solved in an earlier run can reach it.
+    ConstantsStore store;
+    evaluate_passes(layers, load, points, rules, passes, rows, store, console);
     if (dual) add_second_wheel(rows);
     const int rows_to_print = single ? rows.count : (dual ? rows.count / 2 : 0);
     for (int row = 1; row <= rows_to_print; ++row) {

@@ -41,6 +41,7 @@ struct PointSetting {
   const LayerTable& H;
   float a;
   int IBOND;
+  ConstantsStore* store;  // the run's solved constants, or none for the plain solve
 };
 
 // The terms that grow with depth, coefficient times exp(t). Deeper than
@@ -80,7 +81,11 @@ void integrate_pass(int pass, const PointSetting& p, const BoundaryList& bounds,
     float m = mid;
     for (int j = 1; j <= order; ++j) {
       m = static_cast<float>(static_cast<double>(half) * gauss_at(x, j, rule) + mid);
-      ABCD(m, p.Mu, p.E, p.n, p.H, p.a, A, B, C, D, p.IBOND);
+      if (p.store != nullptr) {
+        ABCD(m, p.Mu, p.E, p.n, p.H, p.a, A, B, C, D, p.IBOND, *p.store);
+      } else {
+        ABCD(m, p.Mu, p.E, p.n, p.H, p.a, A, B, C, D, p.IBOND);
+      }
       const float rho_m = p.rho * m;
       // Pass 1 asks for J0(rho m) then J1(m); pass 2 for J1(m) then J1(rho m).
       float j1_m = 0.0f;
@@ -148,12 +153,12 @@ void integrate_pass(int pass, const PointSetting& p, const BoundaryList& bounds,
   }
 }
 
-}  // namespace
-
-void FINAL(const float& Z, const float& R, const int& L, const int& n, const LayerTable& E,
-           const LayerTable& Mu, const LayerTable& H, const float& a, const float& q,
-           const GaussNodeTable& x, const GaussNodeTable& w, const GaussOrderTable& N,
-           const int& IBOND, const int& K, ResultTable& results, std::ostream& console) {
+void evaluate_point(const float& Z, const float& R, const int& L, const int& n,
+                    const LayerTable& E, const LayerTable& Mu, const LayerTable& H,
+                    const float& a, const float& q, const GaussNodeTable& x,
+                    const GaussNodeTable& w, const GaussOrderTable& N, const int& IBOND,
+                    const int& K, ResultTable& results, std::ostream& console,
+                    ConstantsStore* store) {
   // Outside these the tables would be indexed beyond their capacity.
   if (n < kMinLayers || n > kMaxLayers || L < 1 || L > n || K < 1 || K > kResultRows) return;
   for (int rule = 1; rule <= kGaussRulesRead; ++rule) {
@@ -172,7 +177,7 @@ void FINAL(const float& Z, const float& R, const int& L, const int& n, const Lay
   fill_boundaries(roots_2, bounds_2);
 
   Totals T{};
-  const PointSetting setting{rho, zeta, L, n, E, Mu, H, a, IBOND};
+  const PointSetting setting{rho, zeta, L, n, E, Mu, H, a, IBOND, store};
   integrate_pass(1, setting, bounds_1, x, w, N, T);
   integrate_pass(2, setting, bounds_2, x, w, N, T);
 
@@ -209,6 +214,23 @@ void FINAL(const float& Z, const float& R, const int& L, const int& n, const Lay
   results.at(K, kColEpZ) = epZ;
   results.at(K, kColEpT) = epT;
   results.at(K, kColEpR) = epR;
+}
+
+}  // namespace
+
+void FINAL(const float& Z, const float& R, const int& L, const int& n, const LayerTable& E,
+           const LayerTable& Mu, const LayerTable& H, const float& a, const float& q,
+           const GaussNodeTable& x, const GaussNodeTable& w, const GaussOrderTable& N,
+           const int& IBOND, const int& K, ResultTable& results, std::ostream& console) {
+  evaluate_point(Z, R, L, n, E, Mu, H, a, q, x, w, N, IBOND, K, results, console, nullptr);
+}
+
+void FINAL(const float& Z, const float& R, const int& L, const int& n, const LayerTable& E,
+           const LayerTable& Mu, const LayerTable& H, const float& a, const float& q,
+           const GaussNodeTable& x, const GaussNodeTable& w, const GaussOrderTable& N,
+           const int& IBOND, const int& K, ResultTable& results, std::ostream& console,
+           ConstantsStore& store) {
+  evaluate_point(Z, R, L, n, E, Mu, H, a, q, x, w, N, IBOND, K, results, console, &store);
 }
 
 }  // namespace kestral

@@ -4,6 +4,7 @@
 
 #include "hankel/quadrature_table.h"
 #include "hankel/result_table.h"
+#include "layered/constants_store.h"
 #include "layered/layer_tables.h"
 
 namespace kestral {
@@ -36,5 +37,14 @@ void FINAL(const float& Z, const float& R, const int& L, const int& n, const Lay
            const LayerTable& Mu, const LayerTable& H, const float& a, const float& q,
            const GaussNodeTable& x, const GaussNodeTable& w, const GaussOrderTable& N,
            const int& IBOND, const int& K, ResultTable& results, std::ostream& console);
+
+// FINAL with the run's store of solved constants, handed to ABCD at every
+// node: the same results and console lines, bit for bit, with every m the
+// run has met before served from `store` (in/out) instead of solved again.
+void FINAL(const float& Z, const float& R, const int& L, const int& n, const LayerTable& E,
+           const LayerTable& Mu, const LayerTable& H, const float& a, const float& q,
+           const GaussNodeTable& x, const GaussNodeTable& w, const GaussOrderTable& N,
+           const int& IBOND, const int& K, ResultTable& results, std::ostream& console,
+           ConstantsStore& store);
 
 }  // namespace kestral

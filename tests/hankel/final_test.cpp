@@ -386,6 +386,37 @@ TEST(FinalRow, OnlyRowKIsWrittenAndItDoesNotDependOnK) {
   }
 }
 
+TEST(FinalRow, TheRunsStoreGivesThePlainSolvesRowsAndLinesBitForBit) {
+  // One store over a run's calls: both sides of an interface, a deeper point
+  // at the same offset (a prefix of the same nodes), the second wheel's
+  // offset, then another section through the same store.
+  const Section s{3, {3000, 300, 60}, {0.35f, 0.35f, 0.4f}, {120, 250}};
+  const Section other{3, {3000, 300, 61}, {0.35f, 0.35f, 0.4f}, {120, 250}};
+  const std::array<Call, 5> calls{{{s, 120.0f, 155.0f, 1},
+                                   {s, 120.0f, 155.0f, 2},
+                                   {s, 400.0f, 155.0f, 3},
+                                   {s, 120.0f, 155.0f, 1},
+                                   {other, 120.0f, 155.0f, 1}}};
+  const GaussRules g = ten_point_rules();
+  const int bonded = kBondedInterfaces;
+  ConstantsStore store;
+  for (std::size_t i = 0; i < calls.size(); ++i) {
+    const Call& c = calls[i];
+    ResultTable plain;
+    ResultTable stored;
+    std::ostringstream plain_console;
+    std::ostringstream stored_console;
+    const int K = 1;
+    FINAL(c.Z, c.R, c.L, c.s.n, c.s.E, c.s.Mu, c.s.H, kRadius, kPressure, g.x, g.w, g.N, bonded,
+          K, plain, plain_console);
+    FINAL(c.Z, c.R, c.L, c.s.n, c.s.E, c.s.Mu, c.s.H, kRadius, kPressure, g.x, g.w, g.N, bonded,
+          K, stored, stored_console, store);
+    EXPECT_EQ(stored.cells, plain.cells) << "call " << i;
+    EXPECT_EQ(stored_console.str(), plain_console.str()) << "call " << i;
+    EXPECT_GT(store.stored(), 0);
+  }
+}
+
 // Arguments that would index a table beyond its capacity leave the table
 // and the console untouched.
 TEST(FinalRow, OutOfRangeArgumentsWriteNothing) {

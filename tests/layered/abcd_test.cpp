@@ -535,6 +535,7 @@ TEST(AbcdLayout, LayerCountOutsideTwoToFiveLeavesTheOutputsUntouched) {
 }
 
 TEST(AbcdLayout, EveryInterfaceConditionWritesTheBondedSystem) {
+  // The plain solve, with no store between the calls: each is solved anew.
   const Section& s = layered_sections()[4];
   const Constants bonded = solve(s, 0.3f);
   for (int ibond : {0, 1, 3, -7}) {
