@@ -4,6 +4,7 @@
 
 #include "driver/layer_search.h"
 #include "driver/run.h"
+#include "format/shortest_text.h"
 
 namespace kestral {
 namespace {

@@ -1,10 +1,11 @@
 #include "driver/problem_input.h"
 
-#include <charconv>
 #include <cmath>
 #include <numbers>
 #include <string>
 #include <vector>
+
+#include "format/shortest_text.h"
 
 namespace kestral {
 namespace {
@@ -17,12 +18,6 @@ constexpr double kMaxResultScale = 1.0e30;
 }
 
 }  // namespace
-
-std::string shortest_text(float value) {
-  char buffer[64];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-  return std::string(buffer, result.ptr);
-}
 
 void read_gauss_rules(FreeFormatReader& file, GaussRules& rules) {
   for (int rule = 1; rule <= kGaussRulesRead; ++rule) {

@@ -13,6 +13,7 @@
 #include "driver/point_limits.h"
 #include "driver/problem_input.h"
 #include "driver/report_writer.h"
+#include "format/shortest_text.h"
 #include "hankel/final.h"
 #include "layered/constants_store.h"
 

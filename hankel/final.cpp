@@ -4,7 +4,7 @@
 #include <cmath>
 #include <ostream>
 
-#include "driver/format.h"
+#include "format/format.h"
 #include "hankel/bess.h"
 #include "hankel/roots.h"
 #include "layered/abcd.h"

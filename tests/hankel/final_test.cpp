@@ -17,7 +17,7 @@
 #include <sstream>
 #include <string>
 
-#include "driver/format.h"
+#include "format/format.h"
 
 namespace kestral {
 namespace {

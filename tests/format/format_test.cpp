@@ -1,6 +1,6 @@
 // Field writers: every documented example as an exact string, and the
 // rounding carries at the edges of each form.
-#include "driver/format.h"
+#include "format/format.h"
 
 #include <gtest/gtest.h>
 

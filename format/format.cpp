@@ -1,4 +1,4 @@
-#include "driver/format.h"
+#include "format/format.h"
 
 #include <cmath>
 #include <cstdio>
