@@ -3,7 +3,7 @@
 #include <sstream>
 
 #include "driver/layer_search.h"
-#include "driver/run.h"
+#include "driver/dual_wheel.h"
 #include "format/shortest_text.h"
 
 namespace kestral {
@@ -39,7 +39,7 @@ void check_points_computable(const LayerSystem& layers, const EvalPoints& points
            << total << " mm) can be evaluated that deep";
       refuse(file_name, i + 1, what.str());
     }
-    const float second = R > kDualWheelSpacing ? R - kDualWheelSpacing : kDualWheelSpacing - R;
+    const float second = distance_from_second_wheel(R);
     const bool off_first = R > kMaxRadiiOff * a;
     if (off_first || (dual && second > kMaxRadiiOff * a)) {
       what << "lies " << shortest_text(off_first ? R : second) << " mm from the centre of the "

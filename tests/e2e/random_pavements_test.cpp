@@ -427,8 +427,7 @@ TEST(RandomPavements, DualWheelRowsAreTheSumOfTheTwoWheelsRows) {
     std::vector<Point> both_wheels = p.points;
     for (const Point& point : p.points) {
       Point seen_from_second = point;
-      seen_from_second.R =
-          point.R > kDualWheelSpacing ? point.R - kDualWheelSpacing : kDualWheelSpacing - point.R;
+      seen_from_second.R = distance_from_second_wheel(point.R);
       both_wheels.push_back(seen_from_second);
     }
     const Outcome dual = run_problem(problem_text(p, p.points, 2));
