@@ -7,6 +7,7 @@
 #include "format/format.h"
 #include "hankel/bess.h"
 #include "hankel/roots.h"
+#include "hankel/truncation.h"
 #include "layered/abcd.h"
 
 namespace kestral {
@@ -19,6 +20,18 @@ using BoundaryList = std::array<float, kBoundaryCapacity>;
 
 inline constexpr int kTotals = 10;
 using Totals = std::array<float, kTotals>;
+
+// The seven integrals I1..I7, by their index in the totals and node values:
+// pass 1 integrates the four J0(rho m) ones, pass 2 the three J1(rho m) ones.
+enum Integral : int {
+  kVerticalStress = 1,        // I1: SigmaZ = -q I1
+  kRadialStressJ0 = 2,        // I2: SigmaR = q I2 - q I5
+  kTangentialStressJ0 = 3,    // I3: SigmaT = 2 mu q I3 + q I6
+  kVerticalDisplacement = 4,  // I4: DispZ = -((1 + mu)/E) q a I4
+  kRadialStressJ1 = 5,        // I5
+  kTangentialStressJ1 = 6,    // I6
+  kShearStress = 7,           // I7: TaoRZ = q I7
+};
 
 void fill_boundaries(const RootList& roots, BoundaryList& bounds) {
   for (int k = 1; k <= kRootListSize - 1; ++k) {
@@ -60,8 +73,8 @@ struct GrowingExponential {
 void integrate_pass(int pass, const PointSetting& p, const BoundaryList& bounds,
                     const GaussNodeTable& x, const GaussNodeTable& w, const GaussOrderTable& N,
                     Totals& T) {
-  const int first = pass == 1 ? 1 : 5;
-  const int last = pass == 1 ? 4 : 7;
+  const int first = pass == 1 ? kVerticalStress : kRadialStressJ1;
+  const int last = pass == 1 ? kVerticalDisplacement : kShearStress;
   const double mu = p.Mu[p.L - 1];
   const bool on_axis = p.rho == 0.0f;
   ConstantsTable A{};
@@ -115,41 +128,44 @@ void integrate_pass(int pass, const PointSetting& p, const BoundaryList& bounds,
       if (pass == 1) {
         const double factor = on_axis ? static_cast<double>(j1_m)
                                       : static_cast<double>(j_rho_m) * static_cast<double>(j1_m);
-        const double G1 = md * (grow(md * Ad - Cd * (1.0 - 2.0 * mu - td)) +
-                                (md * Bd + Dd * (1.0 - 2.0 * mu + td)) * em);
-        const double G2 = md * (grow(md * Ad + Cd * (1.0 + 2.0 * mu + td)) +
-                                (md * Bd - Dd * (1.0 + 2.0 * mu - td)) * em);
-        const double G3 = md * (grow(Cd) - Dd * em);
-        const double G4 = grow(md * Ad - Cd * (2.0 - 4.0 * mu - td)) -
-                          (md * Bd + Dd * (2.0 - 4.0 * mu + td)) * em;
-        f[1] = static_cast<float>(G1 * factor);
-        f[2] = static_cast<float>(G2 * factor);
-        f[3] = static_cast<float>(G3 * factor);
-        f[4] = static_cast<float>(G4 * factor);
+        // The brackets G1..G4 of the J0(rho m) integrals.
+        const double vertical_stress = md * (grow(md * Ad - Cd * (1.0 - 2.0 * mu - td)) +
+                                             (md * Bd + Dd * (1.0 - 2.0 * mu + td)) * em);
+        const double radial_stress_j0 = md * (grow(md * Ad + Cd * (1.0 + 2.0 * mu + td)) +
+                                              (md * Bd - Dd * (1.0 + 2.0 * mu - td)) * em);
+        const double tangential_stress_j0 = md * (grow(Cd) - Dd * em);
+        const double vertical_displacement = grow(md * Ad - Cd * (2.0 - 4.0 * mu - td)) -
+                                             (md * Bd + Dd * (2.0 - 4.0 * mu + td)) * em;
+        f[kVerticalStress] = static_cast<float>(vertical_stress * factor);
+        f[kRadialStressJ0] = static_cast<float>(radial_stress_j0 * factor);
+        f[kTangentialStressJ0] = static_cast<float>(tangential_stress_j0 * factor);
+        f[kVerticalDisplacement] = static_cast<float>(vertical_displacement * factor);
       } else {
         // J1(rho m)/(rho m) tends to 1/2 on the axis, where J1(rho m) = 0;
         // so it does for an offset so small that rho m rounds to zero.
         const double factor_56 =
             (on_axis || rho_m == 0.0f) ? static_cast<double>(j1_m) / 2.0
                     : static_cast<double>(j_rho_m) * static_cast<double>(j1_m) / rho_m;
-        const double G5 = md * (grow(md * Ad + Cd * (1.0 + td)) + (md * Bd - Dd * (1.0 - td)) * em);
-        const double G7 = md * (grow(md * Ad + Cd * (2.0 * mu + td)) -
-                                (md * Bd - Dd * (2.0 * mu - td)) * em);
-        f[5] = static_cast<float>(G5 * factor_56);
-        f[6] = f[5];
-        f[7] = on_axis ? 0.0f
-                       : static_cast<float>(G7 * static_cast<double>(j_rho_m) *
-                                            static_cast<double>(j1_m));
+        // The brackets G5 (= G6) and G7 of the J1(rho m) integrals.
+        const double horizontal_stress_j1 =
+            md * (grow(md * Ad + Cd * (1.0 + td)) + (md * Bd - Dd * (1.0 - td)) * em);
+        const double shear_stress = md * (grow(md * Ad + Cd * (2.0 * mu + td)) -
+                                          (md * Bd - Dd * (2.0 * mu - td)) * em);
+        f[kRadialStressJ1] = static_cast<float>(horizontal_stress_j1 * factor_56);
+        // The J1(rho m)/(rho m) integral enters the radial stress with one
+        // sign and the tangential stress with the other; each has its total,
+        // summed by the same steps, so I6 equals I5 bit for bit.
+        f[kTangentialStressJ1] = f[kRadialStressJ1];
+        f[kShearStress] = on_axis ? 0.0f
+                                  : static_cast<float>(shear_stress * static_cast<double>(j_rho_m) *
+                                                       static_cast<double>(j1_m));
       }
       const double weight = gauss_at(w, j, rule);
       for (int k = first; k <= last; ++k) S[k] = static_cast<float>(S[k] + weight * f[k]);
     }
     for (int k = first; k <= last; ++k) T[k] = static_cast<float>(T[k] + static_cast<double>(half) * S[k]);
 
-    // Truncation, judged at the last node of the interval: exp(-zeta m)
-    // below 1e-3, or m >= 150 for points at or near the surface.
-    const float zeta_m = p.zeta * m;
-    if (zeta_m >= 7.0f || (p.zeta <= 0.045f && m >= 150.0f)) break;
+    if (integration_ends(p.zeta, m)) break;
   }
 }
 
@@ -184,11 +200,13 @@ void evaluate_point(const float& Z, const float& R, const int& L, const int& n,
   const double mu = Mu[L - 1];
   const double modulus = E[L - 1];
   const double qd = q;
-  const float SigmaZ = static_cast<float>(-qd * T[1]);
-  const float DispZ = static_cast<float>(-((1.0 + mu) / modulus) * qd * static_cast<double>(a) * T[4]);
-  const float SigmaR = static_cast<float>(qd * T[2] - qd * T[5]);
-  const float SigmaT = static_cast<float>(2.0 * mu * qd * T[3] + qd * T[6]);
-  const float TaoRZ = static_cast<float>(qd * T[7]);
+  const float SigmaZ = static_cast<float>(-qd * T[kVerticalStress]);
+  const float DispZ = static_cast<float>(-((1.0 + mu) / modulus) * qd * static_cast<double>(a) *
+                                         T[kVerticalDisplacement]);
+  const float SigmaR = static_cast<float>(qd * T[kRadialStressJ0] - qd * T[kRadialStressJ1]);
+  const float SigmaT =
+      static_cast<float>(2.0 * mu * qd * T[kTangentialStressJ0] + qd * T[kTangentialStressJ1]);
+  const float TaoRZ = static_cast<float>(qd * T[kShearStress]);
 
   console << FreeFormatLine().text("Sigma Z value=").real(SigmaZ).str() << '\n'
           << FreeFormatLine().text("Sigma T value=").real(SigmaT).str() << '\n'

@@ -28,6 +28,7 @@
 #include "driver/problem_input.h"
 #include "driver/report_writer.h"
 #include "driver/run.h"
+#include "hankel/truncation.h"
 #include "tests/e2e/program_run.h"
 
 namespace kestral::testing {
@@ -58,7 +59,7 @@ constexpr std::uint32_t kDualWheelSeeds = 50000;
 
 // Points within this depth (in contact radii) are integrated up to m = 150,
 // like the surface; deeper ones until zeta*m reaches 7.
-constexpr float kNearSurfaceZeta = 0.045f;
+constexpr float kNearSurfaceZeta = kSurfaceZoneDepth;
 
 // Tolerances, each with the reason for its size. "Measured" means the worst
 // over 20000 problems of this generator (16000 single, 4000 dual wheel:
@@ -86,8 +87,9 @@ constexpr double kAxisShareBeyondTypical = 0.01;  // of the axis rows
 // of that over at most a part-oscillation, bounded by twice its amplitude,
 // |J1(m)| <= sqrt(2/(pi m)). Measured: at most 1 % of q plus 0.37 of that.
 double near_surface_truncation(double zeta, double mu) {
-  const double t = 150.0 * zeta;
-  return 2.0 * std::sqrt(2.0 / (std::numbers::pi * 150.0)) * std::fabs(t - 1.0 + 2.0 * mu) *
+  const double M = kSurfaceParameterLimit;
+  const double t = M * zeta;
+  return 2.0 * std::sqrt(2.0 / (std::numbers::pi * M)) * std::fabs(t - 1.0 + 2.0 * mu) *
          std::exp(-t);
 }
 // Interface: both rows integrate over the same nodes, and at every node the

@@ -18,6 +18,7 @@
 #include <string>
 
 #include "format/format.h"
+#include "hankel/truncation.h"
 
 namespace kestral {
 namespace {
@@ -26,17 +27,19 @@ namespace {
 // carry the envelope (c + zeta*m)*exp(-zeta*m) with c <= 1 + 2*mu <= 2, and
 // the Bessel factor (|J| < 0.6 beyond the first interval) oscillates, so the
 // tail is at most about one envelope value, (2 + 7)*exp(-7), times q.
-const double kDepthTail = (2.0 + 7.0) * std::exp(-7.0);
-// At the surface the passes stop near m = 150; on the axis I1 = 1 - J0(M),
-// and sqrt(2/(pi*150)) is the amplitude of J0 there, about 6.5 % of q.
-const double kSurfaceAxisTail = std::sqrt(2.0 / (std::numbers::pi * 150.0));
+const double kStopExponent = kTruncationExponent;
+const double kDepthTail = (2.0 + kStopExponent) * std::exp(-kStopExponent);
+// At the surface the passes stop near M = 150; on the axis I1 = 1 - J0(M),
+// and sqrt(2/(pi*M)) is the amplitude of J0 there, about 6.5 % of q.
+const double kStopParameter = kSurfaceParameterLimit;
+const double kSurfaceAxisTail = std::sqrt(2.0 / (std::numbers::pi * kStopParameter));
 // Off the axis the surface integrand J0(rho m)J1(m) has the amplitude
-// 2/(pi*150*sqrt(rho)) at m = 150; one half-oscillation (width below pi) of
+// 2/(pi*M*sqrt(rho)) at m = M; one half-oscillation (width below pi) of
 // it bounds the tail.
-double surface_offset_tail(double rho) { return 2.0 / (150.0 * std::sqrt(rho)); }
-// The surface displacement integrand (2 - 2mu)J1(m)/m: its tail beyond 150
-// is about the J0 amplitude there divided by 150, relative to the value.
-const double kSurfaceDispTail = kSurfaceAxisTail / 150.0;
+double surface_offset_tail(double rho) { return 2.0 / (kStopParameter * std::sqrt(rho)); }
+// The surface displacement integrand (2 - 2mu)J1(m)/m: its tail beyond M
+// is about the J0 amplitude there divided by M, relative to the value.
+const double kSurfaceDispTail = kSurfaceAxisTail / kStopParameter;
 // Both sides of an interface integrate on the same nodes; their totals then
 // differ only by the rounding of the float constants and of up to 317
 // interval sums of size <= 1 (each add rounds by FLT_EPSILON/2 at most).
@@ -202,7 +205,7 @@ TEST(FinalSurface, VerticalStressFollowsTheLoadAndShearVanishes) {
   // Shear at the surface is only the float rounding of the constants that
   // make the shear bracket vanish there: a few FLT_EPSILON per node over m
   // up to 150.
-  const double shear_tol = 150.0 * 4.0 * FLT_EPSILON * kPressure;
+  const double shear_tol = kStopParameter * 4.0 * FLT_EPSILON * kPressure;
   for (float nu : {0.35f, 0.5f}) {
     const Section s = homogeneous(nu);
     struct Case {
@@ -223,14 +226,34 @@ TEST(FinalSurface, VerticalStressFollowsTheLoadAndShearVanishes) {
   }
 }
 
+TEST(FinalTruncation, StopsAtTheDepthExponentOrAtTheSurfaceParameter) {
+  // Each side of each switch: zeta*m against 7 (as the float product), the
+  // surface zone's depth 0.045 inclusive, m against 150 inclusive.
+  const float just_below_7 = std::nextafter(7.0f, 0.0f);
+  const struct {
+    float zeta, m;
+    bool ends;
+  } cases[] = {
+      {1.0f, 7.0f, true},           {1.0f, just_below_7, false},
+      {2.0f, 3.5f, true},           {0.5f, 13.9f, false},
+      {0.045f, 150.0f, true},       {0.045f, std::nextafter(150.0f, 0.0f), false},
+      {0.0f, 150.0f, true},         {0.0f, 1e6f, true},
+      {0.0f, 149.9f, false},        {std::nextafter(0.045f, 1.0f), 150.0f, false},
+      {0.046f, 152.2f, true},       {0.046f, 152.1f, false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(integration_ends(c.zeta, c.m), c.ends) << "zeta " << c.zeta << ", m " << c.m;
+  }
+}
+
 // Within 0.045 a the passes run to m = 150, just below it to zeta*m = 7:
 // both sides of the switch give the half-space values at their depth, and
 // the switch makes no step larger than the two truncations together.
 TEST(FinalSurface, EitherSideOfTheSurfaceZoneMatchesTheHalfSpace) {
   const float nu = 0.35f;
   const Section s = homogeneous(nu);
-  const float Z_in = 0.044f * kRadius;
-  const float Z_out = 0.046f * kRadius;
+  const float Z_in = (kSurfaceZoneDepth - 0.001f) * kRadius;
+  const float Z_out = (kSurfaceZoneDepth + 0.001f) * kRadius;
   const Response in = evaluate(s, Z_in, 0.0f);
   const Response out = evaluate(s, Z_out, 0.0f);
   // At zeta = 0.044 the cut at m = 150 leaves the envelope (2 + 6.6)e^-6.6
