@@ -12,11 +12,14 @@ namespace kestral {
 // conditions per bonded interface (S, T, W, U, each multiplied by
 // exp(-m*lambda_i), so that B and D carry F_i = exp(-2 m lambda_i), clamped
 // at exp(-85); see decay_factor.h) form one dense system of order 4*NL - 2,
-// solved by MATIN. The system is formed and solved in double precision: for
-// small m it is badly conditioned and a single-precision elimination loses
-// the constants (9e-6 of the largest constant for a five-layer section at
-// m = 0.05, where A and B of the top layer nearly cancel). Only the unpacked
-// A, B, C, D are rounded to single precision.
+// solved by solve_like_matin: MATIN's Gauss-Jordan elimination with its
+// pivots and operations, less the inverse, which no constant depends on, so
+// the solution is MATIN's bit for bit, three times sooner (see
+// gauss_jordan_solution.h). The system is formed and solved in double
+// precision: for small m it is badly conditioned and a single-precision
+// elimination loses the constants (9e-6 of the largest constant for a
+// five-layer section at m = 0.05, where A and B of the top layer nearly
+// cancel). Only the unpacked A, B, C, D are rounded to single precision.
 //
 // Arguments (all by reference):
 //   m      in   Hankel parameter, > 0 (m = 0 makes the system singular).
