@@ -14,7 +14,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -29,7 +28,9 @@
 #include "driver/report_writer.h"
 #include "driver/run.h"
 #include "hankel/truncation.h"
-#include "tests/e2e/program_run.h"
+#include "format/shortest_text.h"
+#include "tests/support/gauss_rules.h"
+#include "tests/support/program_run.h"
 
 namespace kestral::testing {
 namespace {
@@ -109,16 +110,8 @@ constexpr double kDispFloor = 2e-7;  // of q a/E_min
 constexpr double kStrainRelative = 1e-4;
 constexpr double kStrainFloor = 3e-6;  // of q/E_min
 
-const char* const kGauss10 =
-    "10\n-0.9739065285 0.0666713443\n-0.8650633667 0.1494513492\n-0.6794095683 0.2190863625\n"
-    "-0.4333953941 0.2692667193\n-0.1488743390 0.2955242247\n";
-
 // The shortest text that reads back as the same float.
-std::string text_of(float value) {
-  char buffer[64];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-  return std::string(buffer, result.ptr);
-}
+std::string text_of(float value) { return shortest_text(value); }
 
 // Uniform on (0, 1) from one 32-bit draw.
 double unit(std::mt19937& bits) { return (static_cast<double>(bits()) + 0.5) / 4294967296.0; }
@@ -244,17 +237,8 @@ struct Outcome {
 };
 
 Outcome run_problem(const std::string& problem) {
-  ScratchFolder folder;
-  write_text(folder.path() / "KESTRAL.in", problem);
-  write_text(folder.path() / "gauss.qua", std::string(kGauss10) + kGauss10 + kGauss10);
-  Outcome outcome;
-  outcome.problem = problem;
-  std::ostringstream console;
-  std::ostringstream errors;
-  outcome.status =
-      run_analysis(RunFiles::in_folder(folder.path()), console, errors, &outcome.record);
-  outcome.errors = errors.str();
-  return outcome;
+  InProcessRun run = run_in_process(problem, ten_point_rule_file());
+  return Outcome{run.status, run.errors, problem, run.record};
 }
 
 // The worst discrepancy met for one property, with the seed that gave it.

@@ -15,42 +15,19 @@
 #include <vector>
 
 #include "driver/report_writer.h"
-#include "tests/e2e/program_run.h"
+#include "tests/support/gauss_rules.h"
+#include "tests/support/program_run.h"
 
 namespace kestral::testing {
 namespace {
-
-const char* const kGauss10 =
-    "10\n-0.9739065285 0.0666713443\n-0.8650633667 0.1494513492\n-0.6794095683 0.2190863625\n"
-    "-0.4333953941 0.2692667193\n-0.1488743390 0.2955242247\n";
-
-std::string gauss_file() { return std::string(kGauss10) + kGauss10 + kGauss10; }
 
 // A three-layer section: 120 mm asphalt, 250 mm base, subgrade.
 std::string problem(const std::string& points, const std::string& wheel_flag) {
   return "3\n2500 250 50\n0.35 0.35 0.40\n120 250\n20000 0.56\n" + points + wheel_flag + "\n";
 }
 
-struct InProcessRun {
-  int status = -1;
-  std::string console;
-  std::string errors;
-  std::string report;
-  RunRecord record;
-};
-
 InProcessRun run_in_process(const std::string& problem_text) {
-  ScratchFolder folder;
-  write_text(folder.path() / "KESTRAL.in", problem_text);
-  write_text(folder.path() / "gauss.qua", gauss_file());
-  InProcessRun run;
-  std::ostringstream console;
-  std::ostringstream errors;
-  run.status = run_analysis(RunFiles::in_folder(folder.path()), console, errors, &run.record);
-  run.console = console.str();
-  run.errors = errors.str();
-  run.report = read_text(folder.path() / "KESTRAL.out");
-  return run;
+  return testing::run_in_process(problem_text, ten_point_rule_file());
 }
 
 std::vector<std::string> lines_starting(const std::string& text, const std::string& prefix) {
@@ -221,7 +198,7 @@ TEST(WriteFailures, AFullDiskIsAFailureNotASilentSuccess) {
   if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
   ScratchFolder folder;
   write_text(folder.path() / "KESTRAL.in", problem("1\n500 0\n", "1"));
-  write_text(folder.path() / "gauss.qua", gauss_file());
+  write_text(folder.path() / "gauss.qua", ten_point_rule_file());
   // The report on a full disk.
   RunFiles files = RunFiles::in_folder(folder.path());
   files.report = "/dev/full";

@@ -19,6 +19,7 @@
 
 #include "format/format.h"
 #include "hankel/truncation.h"
+#include "tests/support/gauss_rules.h"
 
 namespace kestral {
 namespace {
@@ -46,28 +47,8 @@ const double kSurfaceDispTail = kSurfaceAxisTail / kStopParameter;
 const double kSumRounding = 320.0 * FLT_EPSILON;
 
 // 10-point Gauss-Legendre rules, negative half first, in rule slots 1 to 3.
-struct GaussRules {
-  GaussNodeTable x{};
-  GaussNodeTable w{};
-  GaussOrderTable N{10, 10, 10, 0, 0};
-};
-
-GaussRules ten_point_rules() {
-  const std::array<float, 5> half_x{-0.9739065285f, -0.8650633667f, -0.6794095683f, -0.4333953941f,
-                                    -0.1488743390f};
-  const std::array<float, 5> half_w{0.0666713443f, 0.1494513492f, 0.2190863625f, 0.2692667193f,
-                                    0.2955242247f};
-  GaussRules rules;
-  for (int i = 1; i <= 3; ++i) {
-    for (int j = 1; j <= 5; ++j) {
-      rules.x[(j - 1) + (i - 1) * 10] = half_x[j - 1];
-      rules.w[(j - 1) + (i - 1) * 10] = half_w[j - 1];
-      rules.x[(10 - j) + (i - 1) * 10] = -half_x[j - 1];
-      rules.w[(10 - j) + (i - 1) * 10] = half_w[j - 1];
-    }
-  }
-  return rules;
-}
+using GaussRules = testing::RuleTables;
+GaussRules ten_point_rules() { return testing::ten_point_rule_tables(); }
 
 const float kPressure = 0.56f;
 const float kRadius = static_cast<float>(std::sqrt(20000.0 / (std::numbers::pi * 0.56)));  // 106.62
@@ -149,7 +130,7 @@ TEST(FinalHalfSpace, AxisStressesMatchBoussinesqBelowTheSurfaceZone) {
   for (float nu : {0.35f, 0.5f}) {
     const Section s = homogeneous(nu);
     for (double zeta : {0.1, 0.5, 1.0, 2.0, 4.0}) {
-      SCOPED_TRACE(testing::Message() << "nu " << nu << ", zeta " << zeta);
+      SCOPED_TRACE(::testing::Message() << "nu " << nu << ", zeta " << zeta);
       const float Z = static_cast<float>(zeta * kRadius);
       const Response r = evaluate(s, Z, 0.0f);
       const double z = static_cast<double>(Z) / kRadius;
@@ -177,7 +158,7 @@ TEST(FinalHalfSpace, VerticalStressAtOneRadiusIsTheDocumentedValue) {
 
 TEST(FinalHalfSpace, SurfaceCentreDeflection) {
   for (float nu : {0.35f, 0.5f}) {
-    SCOPED_TRACE(testing::Message() << "nu " << nu);
+    SCOPED_TRACE(::testing::Message() << "nu " << nu);
     const Response r = evaluate(homogeneous(nu), 0.0f, 0.0f);
     const double expected = 2.0 * (1.0 - static_cast<double>(nu) * nu) * kPressure * kRadius / 300.0;
     EXPECT_NEAR(r.DispZ(), expected, kSurfaceDispTail * expected);
@@ -213,12 +194,12 @@ TEST(FinalSurface, VerticalStressFollowsTheLoadAndShearVanishes) {
       double load_fraction;
     };
     for (const Case c : {Case{0.5, 1.0}, Case{1.0, 0.5}, Case{2.0, 0.0}}) {
-      SCOPED_TRACE(testing::Message() << "nu " << nu << ", rho " << c.rho);
+      SCOPED_TRACE(::testing::Message() << "nu " << nu << ", rho " << c.rho);
       const Response r = evaluate(s, 0.0f, static_cast<float>(c.rho * kRadius));
       EXPECT_NEAR(r.SigmaZ(), -c.load_fraction * kPressure, surface_offset_tail(c.rho) * kPressure);
       EXPECT_NEAR(r.TaoRZ(), 0.0, shear_tol);
     }
-    SCOPED_TRACE(testing::Message() << "nu " << nu << ", on the axis");
+    SCOPED_TRACE(::testing::Message() << "nu " << nu << ", on the axis");
     const Response centre = evaluate(s, 0.0f, 0.0f);
     EXPECT_NEAR(centre.SigmaZ(), -kPressure, kSurfaceAxisTail * kPressure);
     EXPECT_NEAR(centre.SigmaR(), boussinesq_sigma_h(0.0, nu, kPressure), kSurfaceAxisTail * kPressure);
@@ -259,7 +240,7 @@ TEST(FinalSurface, EitherSideOfTheSurfaceZoneMatchesTheHalfSpace) {
   // At zeta = 0.044 the cut at m = 150 leaves the envelope (2 + 6.6)e^-6.6
   // times the Bessel amplitude 0.065 there: below the depth tail.
   for (const Response* r : {&in, &out}) {
-    SCOPED_TRACE(testing::Message() << "Z " << r->Z());
+    SCOPED_TRACE(::testing::Message() << "Z " << r->Z());
     EXPECT_TRUE(all_finite(*r));
     const double z = static_cast<double>(r->Z()) / kRadius;
     EXPECT_NEAR(r->SigmaZ(), boussinesq_sigma_z(z, kPressure), kDepthTail * kPressure);
@@ -295,7 +276,7 @@ TEST(FinalSurface, EitherSideOfTheSurfaceZoneMatchesTheHalfSpace) {
 TEST(FinalAxis, ShearIsExactlyZeroAndHorizontalStressesAgree) {
   const Section layered{3, {3000, 300, 60}, {0.35f, 0.35f, 0.4f}, {120, 250}};
   for (float Z : {0.5f * kRadius, 200.0f, 500.0f}) {
-    SCOPED_TRACE(testing::Message() << "Z " << Z);
+    SCOPED_TRACE(::testing::Message() << "Z " << Z);
     const Response r = evaluate(layered, Z, 0.0f);
     EXPECT_EQ(r.TaoRZ(), 0.0f);
     // SigmaR and SigmaT come from different interval lists: each carries its
@@ -318,7 +299,7 @@ TEST(FinalInterface, ContinuousQuantitiesAgreeAndHorizontalStressesJump) {
   };
   for (const Case c : {Case{120.0f, 1}, Case{370.0f, 2}}) {
     for (float R : {0.0f, 155.0f}) {
-      SCOPED_TRACE(testing::Message() << "Z " << c.Z << ", R " << R);
+      SCOPED_TRACE(::testing::Message() << "Z " << c.Z << ", R " << R);
       const Response up = evaluate(s, c.Z, R, c.upper);
       const Response low = evaluate(s, c.Z, R, c.upper + 1);
       const double E_low = s.E[c.upper];
@@ -399,7 +380,7 @@ TEST(FinalRow, OnlyRowKIsWrittenAndItDoesNotDependOnK) {
   EXPECT_EQ(table.at(1, kColZ), 200.0f);
   EXPECT_EQ(table.at(1, kColR), 155.0f);
   for (int col = 1; col <= kResultColumns; ++col) {
-    SCOPED_TRACE(testing::Message() << "column " << col);
+    SCOPED_TRACE(::testing::Message() << "column " << col);
     EXPECT_NE(table.at(1, col), kSentinel);
     EXPECT_EQ(std::bit_cast<std::uint32_t>(table.at(1, col)),
               std::bit_cast<std::uint32_t>(table.at(kResultRows, col)));
@@ -457,7 +438,7 @@ TEST(FinalRow, OutOfRangeArgumentsWriteNothing) {
                        Bad{{one_layer, 200.0f, 0.0f, 1}, 1, good}, Bad{{six_layers, 200.0f, 0.0f, 2}, 1, good},
                        Bad{{s, 200.0f, 0.0f, 2}, 1, {10, 11, 10, 0, 0}},
                        Bad{{s, 200.0f, 0.0f, 2}, 1, {10, 10, -1, 0, 0}}}) {
-    SCOPED_TRACE(testing::Message() << "K " << b.K << ", L " << b.c.L << ", n " << b.c.s.n);
+    SCOPED_TRACE(::testing::Message() << "K " << b.K << ", L " << b.c.L << ", n " << b.c.s.n);
     ResultTable table = sentinel_table();
     EXPECT_EQ(call_into(table, b.c, b.K, b.N), "");
     for (float v : table.cells) {
@@ -472,7 +453,7 @@ TEST(FinalRow, OutOfRangeArgumentsWriteNothing) {
 TEST(FinalConsole, FiveLabelledLinesOfTheStoredValues) {
   const Section s{3, {3000, 300, 60}, {0.35f, 0.35f, 0.4f}, {120, 250}};
   for (float R : {0.0f, 155.0f}) {
-    SCOPED_TRACE(testing::Message() << "R " << R);
+    SCOPED_TRACE(::testing::Message() << "R " << R);
     const Response r = evaluate(s, 200.0f, R, 2);
     const std::string expected = " Sigma Z value=" + format_free_real(r.SigmaZ()) + "\n" +
                                  " Sigma T value=" + format_free_real(r.SigmaT()) + "\n" +
@@ -524,7 +505,7 @@ TEST(FinalDeep, HalfSpaceBeyondTheOverflowDepthStaysFiniteAndCorrect) {
   const Section s = homogeneous(nu);
   const Response shallower = evaluate(s, 4.0f * kRadius, 0.0f);
   for (double zeta : {60.0, 200.0}) {
-    SCOPED_TRACE(testing::Message() << "zeta " << zeta);
+    SCOPED_TRACE(::testing::Message() << "zeta " << zeta);
     const float Z = static_cast<float>(zeta * kRadius);
     const Response r = evaluate(s, Z, 0.0f);
     EXPECT_TRUE(all_finite(r));
@@ -558,7 +539,7 @@ TEST(FinalDeep, HalfSpaceBeyondTheOverflowDepthStaysFiniteAndCorrect) {
 TEST(FinalDeep, ThickFiniteLayerIsAccurateDownToFifteenRadii) {
   const Section s{3, {3000, 80, 5000}, {0.35f, 0.4f, 0.35f}, {200, 6000}};
   for (double zeta : {5.0, 10.0, 15.0}) {
-    SCOPED_TRACE(testing::Message() << "zeta " << zeta);
+    SCOPED_TRACE(::testing::Message() << "zeta " << zeta);
     const Response r = evaluate(s, static_cast<float>(zeta * kRadius), 0.0f, 2);
     EXPECT_TRUE(all_finite(r));
     EXPECT_NEAR(r.SigmaR(), r.SigmaT(), 2.0 * kDepthTail * kPressure);

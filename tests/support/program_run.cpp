@@ -1,39 +1,13 @@
-#include "tests/e2e/program_run.h"
+#include "tests/support/program_run.h"
 
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 
 namespace kestral::testing {
-
-std::string read_text(const std::filesystem::path& path) {
-  std::ifstream stream(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>());
-}
-
-void write_text(const std::filesystem::path& path, const std::string& text) {
-  std::ofstream stream(path, std::ios::binary | std::ios::trunc);
-  stream << text;
-}
-
-ScratchFolder::ScratchFolder() {
-  static std::atomic<int> counter{0};
-  std::ostringstream name;
-  name << "kestral-test-" << ::getpid() << "-" << counter++;
-  path_ = std::filesystem::temp_directory_path() / name.str();
-  std::filesystem::remove_all(path_);
-  std::filesystem::create_directories(path_);
-}
-
-ScratchFolder::~ScratchFolder() {
-  std::error_code ignored;
-  std::filesystem::remove_all(path_, ignored);
-}
 
 ProgramRun run_program_in(const std::filesystem::path& folder, const std::string& executable,
                           const std::vector<std::string>& arguments) {
@@ -54,6 +28,20 @@ ProgramRun run_program_in(const std::filesystem::path& folder, const std::string
   std::filesystem::remove(errors_path);
   run.report_exists = std::filesystem::is_regular_file(folder / "KESTRAL.out");
   if (run.report_exists) run.report = read_text(folder / "KESTRAL.out");
+  return run;
+}
+
+InProcessRun run_in_process(const std::string& problem, const std::string& gauss) {
+  const ScratchFolder folder("run");
+  write_text(folder / "KESTRAL.in", problem);
+  write_text(folder / "gauss.qua", gauss);
+  InProcessRun run;
+  std::ostringstream console;
+  std::ostringstream errors;
+  run.status = run_analysis(RunFiles::in_folder(folder.path()), console, errors, &run.record);
+  run.console = console.str();
+  run.errors = errors.str();
+  run.report = read_text(folder / "KESTRAL.out");
   return run;
 }
 
