@@ -85,15 +85,16 @@ void integrate_pass(int pass, const PointSetting& p, const BoundaryList& bounds,
   for (int i = 1; i <= kBoundariesFilled - 1; ++i) {
     const float lo = bounds[i - 1];
     const float hi = bounds[i];
-    const float half = static_cast<float>((static_cast<double>(hi) - lo) / 2.0);
-    const float mid = static_cast<float>((static_cast<double>(lo) + hi) / 2.0);
+    const float half = static_cast<float>((static_cast<double>(hi) - static_cast<double>(lo)) / 2.0);
+    const float mid = static_cast<float>((static_cast<double>(lo) + static_cast<double>(hi)) / 2.0);
     const int rule = i <= 2 ? 1 : (i <= 4 ? 2 : 3);
     const int order = N[rule - 1];
 
     std::array<float, 8> S{};
     float m = mid;
     for (int j = 1; j <= order; ++j) {
-      m = static_cast<float>(static_cast<double>(half) * gauss_at(x, j, rule) + mid);
+      m = static_cast<float>(static_cast<double>(half) * static_cast<double>(gauss_at(x, j, rule)) +
+                             static_cast<double>(mid));
       if (p.store != nullptr) {
         ABCD(m, p.Mu, p.E, p.n, p.H, p.a, A, B, C, D, p.IBOND, *p.store);
       } else {
@@ -145,7 +146,7 @@ void integrate_pass(int pass, const PointSetting& p, const BoundaryList& bounds,
         // so it does for an offset so small that rho m rounds to zero.
         const double factor_56 =
             (on_axis || rho_m == 0.0f) ? static_cast<double>(j1_m) / 2.0
-                    : static_cast<double>(j_rho_m) * static_cast<double>(j1_m) / rho_m;
+                    : static_cast<double>(j_rho_m) * static_cast<double>(j1_m) / static_cast<double>(rho_m);
         // The brackets G5 (= G6) and G7 of the J1(rho m) integrals.
         const double horizontal_stress_j1 =
             md * (grow(md * Ad + Cd * (1.0 + td)) + (md * Bd - Dd * (1.0 - td)) * em);
@@ -161,9 +162,14 @@ void integrate_pass(int pass, const PointSetting& p, const BoundaryList& bounds,
                                                        static_cast<double>(j1_m));
       }
       const double weight = gauss_at(w, j, rule);
-      for (int k = first; k <= last; ++k) S[k] = static_cast<float>(S[k] + weight * f[k]);
+      for (int k = first; k <= last; ++k) {
+        S[k] = static_cast<float>(static_cast<double>(S[k]) + weight * static_cast<double>(f[k]));
+      }
     }
-    for (int k = first; k <= last; ++k) T[k] = static_cast<float>(T[k] + static_cast<double>(half) * S[k]);
+    for (int k = first; k <= last; ++k) {
+      T[k] = static_cast<float>(static_cast<double>(T[k]) +
+                                static_cast<double>(half) * static_cast<double>(S[k]));
+    }
 
     if (integration_ends(p.zeta, m)) break;
   }
@@ -200,13 +206,15 @@ void evaluate_point(const float& Z, const float& R, const int& L, const int& n,
   const double mu = Mu[L - 1];
   const double modulus = E[L - 1];
   const double qd = q;
-  const float SigmaZ = static_cast<float>(-qd * T[kVerticalStress]);
+  // The seven totals, widened once: every result is formed in double.
+  const auto I = [&T](int k) { return static_cast<double>(T[k]); };
+  const float SigmaZ = static_cast<float>(-qd * I(kVerticalStress));
   const float DispZ = static_cast<float>(-((1.0 + mu) / modulus) * qd * static_cast<double>(a) *
-                                         T[kVerticalDisplacement]);
-  const float SigmaR = static_cast<float>(qd * T[kRadialStressJ0] - qd * T[kRadialStressJ1]);
+                                         I(kVerticalDisplacement));
+  const float SigmaR = static_cast<float>(qd * I(kRadialStressJ0) - qd * I(kRadialStressJ1));
   const float SigmaT =
-      static_cast<float>(2.0 * mu * qd * T[kTangentialStressJ0] + qd * T[kTangentialStressJ1]);
-  const float TaoRZ = static_cast<float>(qd * T[kShearStress]);
+      static_cast<float>(2.0 * mu * qd * I(kTangentialStressJ0) + qd * I(kTangentialStressJ1));
+  const float TaoRZ = static_cast<float>(qd * I(kShearStress));
 
   console << FreeFormatLine().text("Sigma Z value=").real(SigmaZ).str() << '\n'
           << FreeFormatLine().text("Sigma T value=").real(SigmaT).str() << '\n'

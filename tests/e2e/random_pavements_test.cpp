@@ -168,8 +168,8 @@ Pavement random_pavement(std::uint32_t seed, int rows_per_pass, bool dual) {
   LayerSystem& s = p.layers;
   s.n = 2 + choice(bits, 4);
   for (int k = 0; k < s.n; ++k) {
-    const double lo = k == 0 ? 20.0 : std::max(20.0, s.E[k - 1] / 1000.0);
-    const double hi = k == 0 ? 20000.0 : std::min(20000.0, s.E[k - 1] * 1000.0);
+    const double lo = k == 0 ? 20.0 : std::max(20.0, double{s.E[k - 1]} / 1000.0);
+    const double hi = k == 0 ? 20000.0 : std::min(20000.0, double{s.E[k - 1]} * 1000.0);
     s.E[k] = static_cast<float>(log_uniform(bits, lo, hi));
     s.Mu[k] = choice(bits, 10) == 0 ? 0.5f : static_cast<float>(uniform(bits, 0.15, 0.5));
   }
@@ -181,7 +181,7 @@ Pavement random_pavement(std::uint32_t seed, int rows_per_pass, bool dual) {
   const std::vector<float> depths = interface_depths(s);
   std::vector<float> accepted;  // deeper points inside a finite layer are refused
   for (float D : depths) {
-    if (D <= 15.0 * static_cast<double>(p.a)) accepted.push_back(D);
+    if (double{D} <= 15.0 * static_cast<double>(p.a)) accepted.push_back(D);
   }
 
   const int wanted = 3 + choice(bits, 6);
@@ -194,9 +194,9 @@ Pavement random_pavement(std::uint32_t seed, int rows_per_pass, bool dual) {
     } else if (depth_kind <= 2 && !accepted.empty()) {
       point.Z = accepted[choice(bits, static_cast<int>(accepted.size()))];
     } else if (depth_kind <= 5) {
-      point.Z = static_cast<float>(uniform(bits, 0.0, 10.0) * p.a);
+      point.Z = static_cast<float>(uniform(bits, 0.0, 10.0) * double{p.a});
     } else {
-      point.Z = static_cast<float>(log_uniform(bits, 0.01, 1.0) * p.a);
+      point.Z = static_cast<float>(log_uniform(bits, 0.01, 1.0) * double{p.a});
     }
     // A random depth may land on an interface too.
     point.on_interface = std::find(depths.begin(), depths.end(), point.Z) != depths.end();
@@ -206,7 +206,7 @@ Pavement random_pavement(std::uint32_t seed, int rows_per_pass, bool dual) {
     } else if (dual && offset_kind == 2) {
       point.R = choice(bits, 2) == 0 ? kDualWheelSpacing : kDualWheelSpacing / 2;
     } else {
-      point.R = static_cast<float>(uniform(bits, 0.0, 10.0) * p.a);
+      point.R = static_cast<float>(uniform(bits, 0.0, 10.0) * double{p.a});
     }
     const int needed = point.on_interface ? 2 : 1;
     if (rows + needed > rows_per_pass) break;
@@ -329,7 +329,7 @@ void check_single_wheel_rows(const Pavement& p, const std::vector<Point>& points
     const float zeta = t.at(row, kColZ) / p.a;
     if (t.at(row, kColR) == 0.0f && zeta > 0.0f) {
       ++stats.axis_rows;
-      const double gap = std::fabs(double{t.at(row, kColSigmaR)} - t.at(row, kColSigmaT));
+      const double gap = std::fabs(double{t.at(row, kColSigmaR)} - double{t.at(row, kColSigmaT)});
       double truncation = 0.0;
       if (zeta > kNearSurfaceZeta) {
         stats.axis.see(gap / q, p.seed);
@@ -350,7 +350,8 @@ void check_single_wheel_rows(const Pavement& p, const std::vector<Point>& points
     const int up = row - 1;
     const int L = r.layers[up - 1];
     const double E_min = std::min(p.layers.E[L - 1], p.layers.E[L]);
-    auto gap = [&](int column) { return std::fabs(double{t.at(up, column)} - t.at(row, column)); };
+    auto gap = [&](int column) { return std::fabs(double{t.at(up, column)} - double{t.at(row, column)});
+    };
     auto larger = [&](int column) {
       return std::max(std::fabs(double{t.at(up, column)}), std::fabs(double{t.at(row, column)}));
     };
@@ -365,7 +366,7 @@ void check_single_wheel_rows(const Pavement& p, const std::vector<Point>& points
     EXPECT_LE(gap(kColSigmaZ), kInterfaceStress * q) << both(kColSigmaZ);
     EXPECT_LE(gap(kColTaoRZ), kInterfaceStress * q) << both(kColTaoRZ);
 
-    const double disp_scale = q * p.a / E_min;
+    const double disp_scale = q * double{p.a} / E_min;
     stats.disp_z.see(gap(kColDispZ) / larger(kColDispZ), p.seed);
     stats.disp_z_floor.see((gap(kColDispZ) - kDispRelative * larger(kColDispZ)) / disp_scale,
                            p.seed);

@@ -43,7 +43,7 @@ TEST(ContactRadius, IsTheRadiusOfACircleOfAreaPOverQ) {
   // 20000 N at 0.56 MPa: 35714.3 mm^2, a = 106.6 mm.
   EXPECT_NEAR(contact_radius(20000.0f, 0.56f), 106.6, 0.05);
   EXPECT_EQ(contact_radius(20000.0f, 0.56f),
-            static_cast<float>(std::sqrt(20000.0 / 0.56f / std::numbers::pi)));
+            static_cast<float>(std::sqrt(20000.0 / double{0.56f} / std::numbers::pi)));
 }
 
 TEST(SingleWheel, RowsFollowThePointsAndTheirLayers) {
@@ -82,9 +82,9 @@ TEST(SingleWheel, InterfaceRowsAgreeWhereTheBondMakesThemContinuous) {
   // continuous across a bonded interface; the rows come from separate
   // quadratures of the same integrals, equal to a few units of 1e-6 q.
   for (int column : {kColSigmaZ, kColTaoRZ}) EXPECT_NEAR(t.at(1, column), t.at(2, column), 1e-5);
-  EXPECT_NEAR(t.at(1, kColDispZ), t.at(2, kColDispZ), 1e-5 * std::fabs(t.at(1, kColDispZ)));
+  EXPECT_NEAR(t.at(1, kColDispZ), t.at(2, kColDispZ), 1e-5 * std::fabs(double{t.at(1, kColDispZ)}));
   for (int column : {kColEpT, kColEpR}) {
-    EXPECT_NEAR(t.at(1, column), t.at(2, column), 1e-3 * std::fabs(t.at(1, column)));
+    EXPECT_NEAR(t.at(1, column), t.at(2, column), 1e-3 * std::fabs(double{t.at(1, column)}));
   }
   // The stiff asphalt carries tension at its bottom, the base does not.
   EXPECT_GT(t.at(1, kColSigmaR), 10 * std::fabs(t.at(2, kColSigmaR)));

@@ -44,14 +44,17 @@ const double kSurfaceDispTail = kSurfaceAxisTail / kStopParameter;
 // Both sides of an interface integrate on the same nodes; their totals then
 // differ only by the rounding of the float constants and of up to 317
 // interval sums of size <= 1 (each add rounds by FLT_EPSILON/2 at most).
-const double kSumRounding = 320.0 * FLT_EPSILON;
+const double kSumRounding = 320.0 * double{FLT_EPSILON};
 
 // 10-point Gauss-Legendre rules, negative half first, in rule slots 1 to 3.
 using GaussRules = testing::RuleTables;
 GaussRules ten_point_rules() { return testing::ten_point_rule_tables(); }
 
-const float kPressure = 0.56f;
-const float kRadius = static_cast<float>(std::sqrt(20000.0 / (std::numbers::pi * 0.56)));  // 106.62
+// The load as FINAL takes it (float), and widened for the checks.
+const float kPressureF = 0.56f;
+const float kRadiusF = static_cast<float>(std::sqrt(20000.0 / (std::numbers::pi * 0.56)));  // 106.62
+const double kPressure = kPressureF;
+const double kRadius = kRadiusF;
 
 struct Section {
   int n;
@@ -75,16 +78,16 @@ int layer_of(const Section& s, float Z) {
 struct Response {
   std::array<float, kResultColumns> row{};  // columns 1..10 at 0..9
   std::string console;
-  float Z() const { return row[kColZ - 1]; }
-  float R() const { return row[kColR - 1]; }
-  float SigmaZ() const { return row[kColSigmaZ - 1]; }
-  float SigmaT() const { return row[kColSigmaT - 1]; }
-  float SigmaR() const { return row[kColSigmaR - 1]; }
-  float TaoRZ() const { return row[kColTaoRZ - 1]; }
-  float DispZ() const { return row[kColDispZ - 1]; }
-  float epZ() const { return row[kColEpZ - 1]; }
-  float epT() const { return row[kColEpT - 1]; }
-  float epR() const { return row[kColEpR - 1]; }
+  double Z() const { return row[kColZ - 1]; }
+  double R() const { return row[kColR - 1]; }
+  double SigmaZ() const { return row[kColSigmaZ - 1]; }
+  double SigmaT() const { return row[kColSigmaT - 1]; }
+  double SigmaR() const { return row[kColSigmaR - 1]; }
+  double TaoRZ() const { return row[kColTaoRZ - 1]; }
+  double DispZ() const { return row[kColDispZ - 1]; }
+  double epZ() const { return row[kColEpZ - 1]; }
+  double epT() const { return row[kColEpT - 1]; }
+  double epR() const { return row[kColEpR - 1]; }
 };
 
 Response evaluate(const Section& s, float Z, float R, int L) {
@@ -93,7 +96,7 @@ Response evaluate(const Section& s, float Z, float R, int L) {
   const int K = 7;
   ResultTable table;
   std::ostringstream console;
-  FINAL(Z, R, L, s.n, s.E, s.Mu, s.H, kRadius, kPressure, g.x, g.w, g.N, bonded, K, table, console);
+  FINAL(Z, R, L, s.n, s.E, s.Mu, s.H, kRadiusF, kPressureF, g.x, g.w, g.N, bonded, K, table, console);
   Response out;
   for (int c = 1; c <= kResultColumns; ++c) out.row[c - 1] = table.at(K, c);
   out.console = console.str();
@@ -139,20 +142,20 @@ TEST(FinalHalfSpace, AxisStressesMatchBoussinesqBelowTheSurfaceZone) {
       EXPECT_NEAR(r.SigmaT(), boussinesq_sigma_h(z, nu, kPressure), kDepthTail * kPressure);
       // The displacement brackets decay like the stress brackets; scale by
       // (1 + nu) q a / E, the size of the displacement integral's factor.
-      const double disp_scale = (1.0 + nu) * kPressure * kRadius / 300.0;
+      const double disp_scale = (1.0 + double{nu}) * kPressure * kRadius / 300.0;
       EXPECT_NEAR(r.DispZ(), boussinesq_disp_z(z, nu, 300.0, kPressure, kRadius),
                   kDepthTail * disp_scale);
       // Vertical strain from the closed-form stresses by Hooke's law; the
       // stress tolerance carried through (1 + 2 nu)/E.
-      const double ez = (boussinesq_sigma_z(z, kPressure) - 2.0 * nu * boussinesq_sigma_h(z, nu, kPressure)) /
+      const double ez = (boussinesq_sigma_z(z, kPressure) - 2.0 * double{nu} * boussinesq_sigma_h(z, nu, kPressure)) /
                         300.0;
-      EXPECT_NEAR(r.epZ(), ez, kDepthTail * kPressure * (1.0 + 2.0 * nu) / 300.0);
+      EXPECT_NEAR(r.epZ(), ez, kDepthTail * kPressure * (1.0 + 2.0 * double{nu}) / 300.0);
     }
   }
 }
 
 TEST(FinalHalfSpace, VerticalStressAtOneRadiusIsTheDocumentedValue) {
-  const Response r = evaluate(homogeneous(0.35f), kRadius, 0.0f);
+  const Response r = evaluate(homogeneous(0.35f), kRadiusF, 0.0f);
   EXPECT_NEAR(r.SigmaZ() / kPressure, -0.6464, kDepthTail);
 }
 
@@ -160,7 +163,7 @@ TEST(FinalHalfSpace, SurfaceCentreDeflection) {
   for (float nu : {0.35f, 0.5f}) {
     SCOPED_TRACE(::testing::Message() << "nu " << nu);
     const Response r = evaluate(homogeneous(nu), 0.0f, 0.0f);
-    const double expected = 2.0 * (1.0 - static_cast<double>(nu) * nu) * kPressure * kRadius / 300.0;
+    const double expected = 2.0 * (1.0 - double{nu} * double{nu}) * kPressure * kRadius / 300.0;
     EXPECT_NEAR(r.DispZ(), expected, kSurfaceDispTail * expected);
   }
 }
@@ -169,11 +172,11 @@ TEST(FinalHalfSpace, SurfaceCentreDeflection) {
 // stresses.
 TEST(FinalStrains, HookesLawOfThePointsLayer) {
   const Section s{3, {3000, 300, 60}, {0.35f, 0.35f, 0.4f}, {120, 250}};
-  const Response r = evaluate(s, 200.0f, 0.7f * kRadius, 2);
+  const Response r = evaluate(s, 200.0f, 0.7f * kRadiusF, 2);
   const double E = 300.0, nu = 0.35f;
   const double sz = r.SigmaZ(), st = r.SigmaT(), sr = r.SigmaR();
   // One float rounding of a value no larger than the stresses' sum over E.
-  const double tol = FLT_EPSILON * (std::fabs(sz) + std::fabs(st) + std::fabs(sr)) / E;
+  const double tol = double{FLT_EPSILON} * (std::fabs(sz) + std::fabs(st) + std::fabs(sr)) / E;
   EXPECT_NEAR(r.epZ(), (sz - nu * (sr + st)) / E, tol);
   EXPECT_NEAR(r.epT(), (st - nu * (sz + sr)) / E, tol);
   EXPECT_NEAR(r.epR(), (sr - nu * (st + sz)) / E, tol);
@@ -186,7 +189,7 @@ TEST(FinalSurface, VerticalStressFollowsTheLoadAndShearVanishes) {
   // Shear at the surface is only the float rounding of the constants that
   // make the shear bracket vanish there: a few FLT_EPSILON per node over m
   // up to 150.
-  const double shear_tol = kStopParameter * 4.0 * FLT_EPSILON * kPressure;
+  const double shear_tol = kStopParameter * 4.0 * double{FLT_EPSILON} * kPressure;
   for (float nu : {0.35f, 0.5f}) {
     const Section s = homogeneous(nu);
     struct Case {
@@ -233,8 +236,8 @@ TEST(FinalTruncation, StopsAtTheDepthExponentOrAtTheSurfaceParameter) {
 TEST(FinalSurface, EitherSideOfTheSurfaceZoneMatchesTheHalfSpace) {
   const float nu = 0.35f;
   const Section s = homogeneous(nu);
-  const float Z_in = (kSurfaceZoneDepth - 0.001f) * kRadius;
-  const float Z_out = (kSurfaceZoneDepth + 0.001f) * kRadius;
+  const float Z_in = (kSurfaceZoneDepth - 0.001f) * kRadiusF;
+  const float Z_out = (kSurfaceZoneDepth + 0.001f) * kRadiusF;
   const Response in = evaluate(s, Z_in, 0.0f);
   const Response out = evaluate(s, Z_out, 0.0f);
   // At zeta = 0.044 the cut at m = 150 leaves the envelope (2 + 6.6)e^-6.6
@@ -264,7 +267,7 @@ TEST(FinalSurface, EitherSideOfTheSurfaceZoneMatchesTheHalfSpace) {
   // Across the switch of the stop rule the results move only by the
   // half-space's change over 0.002 a (the horizontal stress, the steepest,
   // by (1 + nu) q per unit zeta), within both truncations.
-  const double change = (1.0 + nu) * kPressure * 0.002;
+  const double change = (1.0 + double{nu}) * kPressure * 0.002;
   EXPECT_NEAR(in.SigmaZ(), out.SigmaZ(), change + 2.0 * kDepthTail * kPressure);
   EXPECT_NEAR(in.SigmaR(), out.SigmaR(), change + 2.0 * kDepthTail * kPressure);
   EXPECT_NEAR(in.DispZ(), out.DispZ(), 2.0 * kDepthTail * w0);
@@ -275,7 +278,7 @@ TEST(FinalSurface, EitherSideOfTheSurfaceZoneMatchesTheHalfSpace) {
 
 TEST(FinalAxis, ShearIsExactlyZeroAndHorizontalStressesAgree) {
   const Section layered{3, {3000, 300, 60}, {0.35f, 0.35f, 0.4f}, {120, 250}};
-  for (float Z : {0.5f * kRadius, 200.0f, 500.0f}) {
+  for (float Z : {0.5f * kRadiusF, 200.0f, 500.0f}) {
     SCOPED_TRACE(::testing::Message() << "Z " << Z);
     const Response r = evaluate(layered, Z, 0.0f);
     EXPECT_EQ(r.TaoRZ(), 0.0f);
@@ -365,7 +368,7 @@ std::string call_into(ResultTable& table, const Call& c, int K, const GaussOrder
   g.N = N;
   const int bonded = kBondedInterfaces;
   std::ostringstream console;
-  FINAL(c.Z, c.R, c.L, c.s.n, c.s.E, c.s.Mu, c.s.H, kRadius, kPressure, g.x, g.w, g.N, bonded, K, table,
+  FINAL(c.Z, c.R, c.L, c.s.n, c.s.E, c.s.Mu, c.s.H, kRadiusF, kPressureF, g.x, g.w, g.N, bonded, K, table,
         console);
   return console.str();
 }
@@ -411,9 +414,9 @@ TEST(FinalRow, TheRunsStoreGivesThePlainSolvesRowsAndLinesBitForBit) {
     std::ostringstream plain_console;
     std::ostringstream stored_console;
     const int K = 1;
-    FINAL(c.Z, c.R, c.L, c.s.n, c.s.E, c.s.Mu, c.s.H, kRadius, kPressure, g.x, g.w, g.N, bonded,
+    FINAL(c.Z, c.R, c.L, c.s.n, c.s.E, c.s.Mu, c.s.H, kRadiusF, kPressureF, g.x, g.w, g.N, bonded,
           K, plain, plain_console);
-    FINAL(c.Z, c.R, c.L, c.s.n, c.s.E, c.s.Mu, c.s.H, kRadius, kPressure, g.x, g.w, g.N, bonded,
+    FINAL(c.Z, c.R, c.L, c.s.n, c.s.E, c.s.Mu, c.s.H, kRadiusF, kPressureF, g.x, g.w, g.N, bonded,
           K, stored, stored_console, store);
     EXPECT_EQ(stored.cells, plain.cells) << "call " << i;
     EXPECT_EQ(stored_console.str(), plain_console.str()) << "call " << i;
@@ -455,11 +458,11 @@ TEST(FinalConsole, FiveLabelledLinesOfTheStoredValues) {
   for (float R : {0.0f, 155.0f}) {
     SCOPED_TRACE(::testing::Message() << "R " << R);
     const Response r = evaluate(s, 200.0f, R, 2);
-    const std::string expected = " Sigma Z value=" + format_free_real(r.SigmaZ()) + "\n" +
-                                 " Sigma T value=" + format_free_real(r.SigmaT()) + "\n" +
-                                 " Sigma R value=" + format_free_real(r.SigmaR()) + "\n" +
-                                 " Disp  Z value=" + format_free_real(r.DispZ()) + "\n" +
-                                 " Tao  RZ value=" + format_free_real(r.TaoRZ()) + "\n";
+    const std::string expected = " Sigma Z value=" + format_free_real(static_cast<float>(r.SigmaZ())) + "\n" +
+                                 " Sigma T value=" + format_free_real(static_cast<float>(r.SigmaT())) + "\n" +
+                                 " Sigma R value=" + format_free_real(static_cast<float>(r.SigmaR())) + "\n" +
+                                 " Disp  Z value=" + format_free_real(static_cast<float>(r.DispZ())) + "\n" +
+                                 " Tao  RZ value=" + format_free_real(static_cast<float>(r.TaoRZ())) + "\n";
     EXPECT_EQ(r.console, expected);
     if (R == 0.0f) {
       EXPECT_NE(r.console.find("\n Tao  RZ value=  0.0000000E+00\n"), std::string::npos) << r.console;
@@ -489,11 +492,11 @@ DeepAxisOracle deep_axis_oracle(double zeta, double nu, double E) {
   double I1 = 0.0;
   double I4 = 0.0;
   for (int j = 1; j <= 10; ++j) {
-    const double m = static_cast<float>(half * g.x[j - 1] + half);
+    const double m = static_cast<float>(half * double{g.x[j - 1]} + half);
     const double t = zeta * m;
     const double J1 = std::cyl_bessel_j(1.0, m);
-    I1 += g.w[j - 1] * (1.0 + t) * std::exp(-t) * J1;
-    I4 += g.w[j - 1] * -(2.0 - 2.0 * nu + t) * std::exp(-t) / m * J1;
+    I1 += double{g.w[j - 1]} * (1.0 + t) * std::exp(-t) * J1;
+    I4 += double{g.w[j - 1]} * -(2.0 - 2.0 * nu + t) * std::exp(-t) / m * J1;
   }
   I1 *= half;
   I4 *= half;
@@ -503,7 +506,7 @@ DeepAxisOracle deep_axis_oracle(double zeta, double nu, double E) {
 TEST(FinalDeep, HalfSpaceBeyondTheOverflowDepthStaysFiniteAndCorrect) {
   const float nu = 0.35f;
   const Section s = homogeneous(nu);
-  const Response shallower = evaluate(s, 4.0f * kRadius, 0.0f);
+  const Response shallower = evaluate(s, 4.0f * kRadiusF, 0.0f);
   for (double zeta : {60.0, 200.0}) {
     SCOPED_TRACE(::testing::Message() << "zeta " << zeta);
     const float Z = static_cast<float>(zeta * kRadius);
@@ -521,7 +524,7 @@ TEST(FinalDeep, HalfSpaceBeyondTheOverflowDepthStaysFiniteAndCorrect) {
     // Bessel values near m = 0 are good to float precision; the float
     // roundings of zeta, m and t = zeta*m shift exp(-t) by a few
     // t*FLT_EPSILON with t of a few units at the nodes that carry the sum.
-    const double deep_rounding = 100.0 * FLT_EPSILON;
+    const double deep_rounding = 100.0 * double{FLT_EPSILON};
     const DeepAxisOracle o = deep_axis_oracle(z, nu, 300.0);
     EXPECT_NEAR(r.SigmaZ(), o.SigmaZ, deep_rounding * std::fabs(o.SigmaZ));
     EXPECT_NEAR(r.DispZ(), o.DispZ, deep_rounding * o.DispZ);
