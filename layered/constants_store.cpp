@@ -5,7 +5,8 @@
 
 namespace kestral {
 
-ConstantsStore::ConstantsStore() : keys_(kSlots, 0u), slots_(kSlots) {}
+ConstantsStore::ConstantsStore()
+    : keys_(kSlots, 0u), slots_(std::make_unique_for_overwrite<Slot[]>(kSlots)) {}
 
 std::uint32_t ConstantsStore::bits_of(float value) {
   std::uint32_t bits = 0;

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "layered/layer_tables.h"
@@ -64,7 +65,9 @@ class ConstantsStore {
   bool serving_ = false;
   int stored_ = 0;
   std::vector<std::uint32_t> keys_;  // bits of m; 0 marks an empty slot
-  std::vector<Slot> slots_;
+  // Left unset until stored into: only slots whose key is set are read, so
+  // a run touches only the memory it uses.
+  std::unique_ptr<Slot[]> slots_;
 };
 
 }  // namespace kestral
