@@ -46,7 +46,7 @@ namespace kestral {
 // interval); TaoRZ exactly 0 on the axis. At the surface centre SigmaZ
 // within 7e-5 q of -q here; in general it may miss by up to 6.5 % of q, the
 // amplitude of J0 where the integration stops (M near 150), and DispZ is
-// within 5e-6 of 2(1 - nu^2) q a / E.
+// within 5e-6 of its value, 2(1 - nu^2) q a / E, relative.
 //
 // Not checked: the signs and sizes of Z, R, a and the layer system; the
 // driver validates the problem before any call.
