@@ -276,5 +276,11 @@ TEST(BruteForceReference, FiveLayersOfEveryKind) {
            {50, 0.45L, 0, InterfaceKind::bonded, 0}});
 }
 
+TEST(BruteForceReference, StiffPlateOnSoftGround) {
+  // Moduli 1e4 apart: the plate's radius of relative stiffness is many
+  // times its depth, and the layer constants vary on that scale near m = 0.
+  compare({{1e5, 0.2L, 50, InterfaceKind::bonded, 0}, {10, 0.45L, 0, InterfaceKind::bonded, 0}});
+}
+
 }  // namespace
 }  // namespace kestral::multilayer
