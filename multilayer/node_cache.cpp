@@ -1,6 +1,6 @@
 #include "multilayer/node_cache.h"
 
-#include <boost/math/special_functions/bessel.hpp>
+#include "multilayer/bessel.h"
 #include <cmath>
 
 #include "multilayer/layer_solve.h"
@@ -10,11 +10,33 @@ namespace kestral::multilayer {
 NodeCache::NodeCache(const ScaledSection& section, std::vector<double> radii)
     : section_(section), radii_(std::move(radii)) {}
 
+namespace {
+
+// Levels stay within +-2^15 and indices below 2^47 (the integration limits
+// the panels per point), so the key is unique.
+std::uint64_t key_of(int level, std::int64_t index) {
+  return (static_cast<std::uint64_t>(level + 32768) << 48) | static_cast<std::uint64_t>(index);
+}
+
+}  // namespace
+
+const PanelKernels* NodeCache::point_kernels(int level, std::int64_t index) const {
+  const auto found = point_index_.find(key_of(level, index));
+  return found == point_index_.end() ? nullptr : &point_kernels_[found->second];
+}
+
+void NodeCache::remember_kernels(int level, std::int64_t index, const PanelKernels& kernels) {
+  point_index_.emplace(key_of(level, index), point_kernels_.size());
+  point_kernels_.push_back(kernels);
+}
+
+void NodeCache::forget_point() {
+  point_index_.clear();
+  point_kernels_.clear();
+}
+
 const PanelNodes& NodeCache::panel(int level, std::int64_t index) {
-  // Levels stay within +-2^15 and indices below 2^47 (analysis limits the
-  // panels per point), so the key is unique.
-  const std::uint64_t key = (static_cast<std::uint64_t>(level + 32768) << 48) |
-                            static_cast<std::uint64_t>(index);
+  const std::uint64_t key = key_of(level, index);
   auto found = panels_.find(key);
   if (found != panels_.end()) return *found->second;
 
@@ -34,7 +56,7 @@ const PanelNodes& NodeCache::panel(int level, std::int64_t index) {
     solve_layer_constants(section_, m, scratch_);
     std::copy(scratch_.begin(), scratch_.end(), nodes->constants.begin() + static_cast<std::ptrdiff_t>(k * 4 * n));
     for (std::size_t j = 0; j < radii_.size(); ++j) {
-      nodes->load_bessel[k * radii_.size() + j] = boost::math::cyl_bessel_j(1, m * radii_[j]);
+      nodes->load_bessel[k * radii_.size() + j] = bessel_j1(m * radii_[j]);
     }
   }
   return *panels_.emplace(key, std::move(nodes)).first->second;

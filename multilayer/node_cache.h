@@ -28,11 +28,21 @@ struct PanelNodes {
   std::vector<double> load_bessel;             // node k, radius j: J1(m a_j) at [k * radii + j]
 };
 
+// The six kernels of one point at the 15 nodes of a panel.
+using PanelKernels = std::array<std::array<double, 6>, kKronrodNodes>;
+
 class NodeCache {
  public:
   NodeCache(const ScaledSection& section, std::vector<double> radii);
 
   const PanelNodes& panel(int level, std::int64_t index);
+
+  // The current point's kernels on a panel, shared by all its loads (they
+  // depend on the point's place, not on the load): nullptr the first time,
+  // then what remember_kernels stored, until forget_point().
+  const PanelKernels* point_kernels(int level, std::int64_t index) const;
+  void remember_kernels(int level, std::int64_t index, const PanelKernels& kernels);
+  void forget_point();
   std::size_t panels() const { return panels_.size(); }
   std::size_t layers() const { return section_.size(); }
   std::size_t radii() const { return radii_.size(); }
@@ -41,6 +51,8 @@ class NodeCache {
   const ScaledSection& section_;
   std::vector<double> radii_;
   std::unordered_map<std::uint64_t, std::unique_ptr<PanelNodes>> panels_;
+  std::unordered_map<std::uint64_t, std::size_t> point_index_;
+  std::vector<PanelKernels> point_kernels_;
   std::vector<double> scratch_;
 };
 
