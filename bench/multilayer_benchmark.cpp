@@ -95,6 +95,30 @@ void BM_EngineBottomOfAsphalt(benchmark::State& st) { engine_point(st, 120.0, 0.
 void BM_LegacyTopOfSubgrade(benchmark::State& st) { legacy_point(st, 570.0f, 155.0f, 4); }
 void BM_EngineTopOfSubgrade(benchmark::State& st) { engine_point(st, 570.0, 155.0, Side::below); }
 
+// The same depths in a profile of 64 points (offsets 0 to 315 mm): the cost
+// per point once the nodes are shared, as in any run of many points.
+void engine_profile(benchmark::State& state, double Z, double R, multilayer::Side side) {
+  const multilayer::Section section = engine_section();
+  const LegacySection s;
+  const std::vector<multilayer::Load> loads{{0, 0, s.a, s.q}};
+  std::vector<multilayer::Point> points;
+  for (int i = 0; i < 64; ++i) points.push_back({R + 5.0 * i, 0, Z, side});
+  for (auto _ : state) {
+    auto rows = multilayer::analyse(section, loads, points);
+    benchmark::DoNotOptimize(rows.data());
+  }
+  state.SetItemsProcessed(state.iterations() * 64);
+}
+
+void BM_EngineProfileSurfaceOnAxis(benchmark::State& st) { engine_profile(st, 0.0, 0.0, Side::both); }
+void BM_EngineProfileSurfaceOffAxis(benchmark::State& st) { engine_profile(st, 0.0, 155.0, Side::both); }
+void BM_EngineProfileBottomOfAsphalt(benchmark::State& st) { engine_profile(st, 120.0, 0.0, Side::above); }
+void BM_EngineProfileTopOfSubgrade(benchmark::State& st) { engine_profile(st, 570.0, 155.0, Side::below); }
+BENCHMARK(BM_EngineProfileSurfaceOnAxis)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_EngineProfileSurfaceOffAxis)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_EngineProfileBottomOfAsphalt)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_EngineProfileTopOfSubgrade)->Unit(benchmark::kMicrosecond);
+
 BENCHMARK(BM_LegacySurfaceOnAxis)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_EngineSurfaceOnAxis)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_LegacySurfaceOffAxis)->Unit(benchmark::kMicrosecond);

@@ -84,13 +84,13 @@ void point_kernels(const PanelNodes& panel, const Setting& s, std::size_t layers
 }
 
 // The integrand's six values at the nodes of one panel.
-void integrand(NodeCache& cache, int level, std::int64_t index, const PanelNodes& panel, const Setting& s,
-               std::array<Six, kKronrodNodes>& f) {
-  const PanelKernels* known = cache.point_kernels(level, index);
+void integrand(NodeCache& cache, int level, std::int64_t index, int span, const PanelNodes& panel,
+               const Setting& s, std::array<Six, kKronrodNodes>& f) {
+  const PanelKernels* known = cache.point_kernels(level, index, span);
   PanelKernels fresh;
   if (known == nullptr) {
     point_kernels(panel, s, cache.layers(), fresh);
-    cache.remember_kernels(level, index, fresh);
+    cache.remember_kernels(level, index, span, fresh);
     known = &fresh;
   }
   const std::size_t radii = cache.radii();
@@ -109,11 +109,11 @@ struct PanelSums {
   double upper = 0;
 };
 
-PanelSums panel_sums(NodeCache& cache, const Setting& s, int level, std::int64_t index) {
+PanelSums panel_sums(NodeCache& cache, const Setting& s, int level, std::int64_t index, int span = 1) {
   const KronrodRule& rule = kronrod_rule();
-  const PanelNodes& panel = cache.panel(level, index);
+  const PanelNodes& panel = cache.panel(level, index, span);
   std::array<Six, kKronrodNodes> f{};
-  integrand(cache, level, index, panel, s, f);
+  integrand(cache, level, index, span, panel, s, f);
   const double half = (panel.upper - panel.lower) / 2.0;
   PanelSums out;
   out.upper = panel.upper;
@@ -150,7 +150,7 @@ Attempt integrate_at_level(NodeCache& cache, const Setting& s, int level) {
   const double width = std::ldexp(1.0, -level);
   const double longest = s.section.deepest_interface();
   int grading = 0;
-  if (longest > 0.0) grading = std::clamp(static_cast<int>(std::ceil(std::log2(width * 8.0 * longest))), 0, 64);
+  if (longest > 0.0) grading = std::clamp(static_cast<int>(std::ceil(std::log2(width * 4.0 * longest))), 0, 64);
 
   // Towards m = 0: the first panel [0, w 2^-finest] is accepted when its two
   // halves agree with it; otherwise the grading goes one level deeper (the
@@ -176,8 +176,8 @@ Attempt integrate_at_level(NodeCache& cache, const Setting& s, int level) {
     whole = lower;
     ++finest;
   }
-  // The graded panels doubling up to [w / 2, w], then [w, 2w], [2w, 3w], ...
-  for (int l = level + grading; l > level; --l) add(panel_sums(cache, s, l, 1));
+  // The graded panels, each 4 times the last, up to w, then [w, 2w], [2w, 3w], ...
+  for (int l = level + grading; l > level; l -= 2) add(l - 1 > level ? panel_sums(cache, s, l, 1, 3) : panel_sums(cache, s, l, 1));
   for (std::int64_t index = 1;; ++index) {
     const PanelSums p = panel_sums(cache, s, level, index);
     add(p);
@@ -211,7 +211,7 @@ LoadIntegrals integrate_load(NodeCache& cache, const ScaledSection& section, con
   Six error{};
   if (!(subtract && section.size() == 1)) {
     const double decay_length = subtract ? 2.0 * section.layers[0].thickness - place.z : place.z;
-    const double widest = std::min(std::numbers::pi / (r + radius), 3.0 / decay_length);
+    const double widest = std::min(2.0 * std::numbers::pi / (r + radius), 6.0 / decay_length);
     int level = static_cast<int>(std::ceil(-std::log2(widest)));
     const Setting setting{section, place, r, radius_index, tolerance, decay_length, subtract};
     for (int refinement = 0;; ++refinement, ++level) {
