@@ -138,7 +138,9 @@ PanelSums panel_sums(NodeCache& cache, const Setting& s, int level, std::int64_t
   return out;
 }
 
-constexpr int kMaxGrading = 200;
+// Levels the halving check may add below the section's own scale; beyond
+// them the gap left counts in the error.
+constexpr int kMaxGrading = 24;
 
 Attempt integrate_at_level(NodeCache& cache, const Setting& s, int level) {
   Attempt out;
