@@ -93,7 +93,7 @@ int main(int argc, char** argv) {
       ->check(CLI::IsMember({"csv", "json"}))
       ->option_text("csv|json");
   auto* tolerance = app.add_option("--tolerance", command.tolerance,
-                                   "relative accuracy asked of the engine, 1e-12 to 0.01 (replaces the file's)");
+                                   "relative accuracy asked of the engine, above 1e-14 and at most 0.01 (replaces the file's)");
   auto* jobs = app.add_option("-j", command.jobs, "threads, 1 to 256 (default: one per core)")->option_text("N");
   app.add_flag("--legacy", command.legacy, "FILE is a legacy KESTRAL.in (with gauss.qua beside it)");
   try {
@@ -107,7 +107,7 @@ int main(int argc, char** argv) {
   }
   if (tolerance->count() > 0) {
     command.tolerance_given = true;
-    if (!(command.tolerance >= kMinTolerance && command.tolerance <= kMaxTolerance)) {
+    if (!tolerance_allowed(command.tolerance)) {
       return usage_error("--tolerance is " + number_text(command.tolerance) + ", must be " + kToleranceLimits);
     }
   }

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "multilayer/validation.h"
+
 namespace kestral::analyse {
 
 std::vector<multilayer::Load> engine_loads(const Problem& problem) {
@@ -26,6 +28,8 @@ std::vector<multilayer::Result> analyse_problem(const Problem& problem, const Ru
   const std::size_t total = problem.points.size();
   std::vector<multilayer::Point> block;
   try {
+    // Once over all points, so that a refusal numbers them as the table does.
+    multilayer::validate_problem(problem.section, loads, problem.points, options);
     for (std::size_t first = 0; first < total; first += kPointsPerBlock) {
       const std::size_t last = std::min(total, first + kPointsPerBlock);
       const auto begin = problem.points.begin();
