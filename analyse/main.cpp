@@ -83,7 +83,8 @@ int run(const CommandLine& command) {
 
 int main(int argc, char** argv) {
   CLI::App app{"The general layered-elastic engine on a problem file: one table of stresses,\n"
-               "displacements and strains (with error estimates) at every point."};
+               "displacements and strains (with error estimates) at every point.",
+               "kestral-analyse"};
   app.set_version_flag("--version", "kestral-analyse " KESTRAL_VERSION);
   CommandLine command;
   app.add_option("FILE", command.input, "problem file (JSON), or a KESTRAL.in with --legacy")->required();
