@@ -1,6 +1,7 @@
 #include "multilayer/scaled_section.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace kestral::multilayer {
 

@@ -241,11 +241,15 @@ TEST(AnalyseRun, ImperialUnitsGiveTheSameResults) {
 TEST(AnalyseRun, InterruptedOutputLeavesTheOldFile) {
   for (int signal_number : {SIGTERM, SIGINT, SIGHUP}) {
     ScratchFolder folder;
-    // Thousands of points: seconds of work, far longer than the wait below.
-    write_text(folder.path() / "p.json", R"({"layers": [{"E": 3000, "nu": 0.35, "thickness": 150}, {"E": 60, "nu": 0.4}],
-      "loads": [{"load": 20000, "pressure": 0.56}],
-      "grid": {"x": [0, 10, 20, 30, 40, 50, 60, 70, 80, 90], "y": [0, 10, 20, 30, 40, 50, 60, 70, 80, 90],
-               "z": [1, 11, 21, 31, 41, 51, 61, 71, 81, 91]}})");
+    // 100 000 points: seconds of work even on a fast machine, far longer
+    // than the wait below; the run is killed long before it ends.
+    nlohmann::json problem = nlohmann::json::parse(R"({"layers": [{"E": 3000, "nu": 0.35, "thickness": 150}, {"E": 60, "nu": 0.4}],
+      "loads": [{"load": 20000, "pressure": 0.56}]})");
+    std::vector<double> axis, depths;
+    for (int i = 0; i < 50; ++i) axis.push_back(10.0 * i);
+    for (int i = 0; i < 40; ++i) depths.push_back(1.0 + 10.0 * i);
+    problem["grid"] = {{"x", axis}, {"y", axis}, {"z", depths}};
+    write_text(folder.path() / "p.json", problem.dump());
     write_text(folder.path() / "table.csv", "old\n");
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
