@@ -238,6 +238,33 @@ TEST(AnalyseRun, ImperialUnitsGiveTheSameResults) {
   }
 }
 
+// More than 5000 points: a progress line on a terminal (script(1) gives the
+// run one), redrawn in place and erased; nothing of it in a pipe or a file.
+TEST(AnalyseRun, ProgressOnlyOnATerminal) {
+  ScratchFolder folder;
+  nlohmann::json problem = nlohmann::json::parse(R"({"layers": [{"E": 3000, "nu": 0.35, "thickness": 150}, {"E": 60, "nu": 0.4}],
+    "loads": [{"load": 20000, "pressure": 0.56}]})");
+  std::vector<double> xs, zs;
+  for (int i = 0; i < 26; ++i) xs.push_back(10.0 * i);
+  for (int i = 0; i < 100; ++i) zs.push_back(1.0 + 7.0 * i);
+  problem["grid"] = {{"x", xs}, {"y", {0, 50}}, {"z", zs}};  // 5200 points
+  write_text(folder.path() / "p.json", problem.dump());
+
+  const ProgramRun piped = run_program_in(folder.path(), kAnalyse, {"p.json", "-o", "piped.csv"});
+  EXPECT_EQ(piped.status, 0);
+  EXPECT_EQ(piped.errors, "");
+
+  const std::string command = "cd '" + folder.path().string() + "' && script -qec \"'" + kAnalyse +
+                              "' p.json -o terminal.csv\" terminal.txt > /dev/null 2>&1";
+  const int status = std::system(command.c_str());
+  ASSERT_TRUE(WIFEXITED(status));
+  ASSERT_EQ(WEXITSTATUS(status), 0) << read_text(folder.path() / "terminal.txt");
+  const std::string terminal = read_text(folder.path() / "terminal.txt");
+  EXPECT_NE(terminal.find("\rkestral-analyse: 4096 of 5200 points"), std::string::npos) << terminal;
+  EXPECT_NE(terminal.find("\r\033[K"), std::string::npos);
+  EXPECT_EQ(read_text(folder.path() / "terminal.csv"), read_text(folder.path() / "piped.csv"));
+}
+
 // A real SIGTERM, SIGINT or SIGHUP on a real run writing with -o: the
 // temporary file goes, the old table stays, and the run ends with the
 // signal.
