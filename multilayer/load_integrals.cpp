@@ -205,6 +205,7 @@ Attempt integrate_at_level(NodeCache& cache, const Setting& s, int level) {
 LoadIntegrals integrate_load(NodeCache& cache, const ScaledSection& section, const PointPlace& place,
                              double r, std::size_t radius_index, double radius, double tolerance) {
   LoadIntegrals out;
+  cache.use_place(place.layer, place.s, place.t);
   const bool subtract = place.layer == 0;
   Six closed{};
   if (subtract) {
