@@ -189,8 +189,15 @@ Attempt integrate_at_level(NodeCache& cache, const Setting& s, int level) {
     whole = lower;
     ++finest;
   }
-  // The graded panels, each 4 times the last, up to w, then [w, 2w], [2w, 3w], ...
-  for (int l = level + grading; l > level; l -= 2) add(l - 1 > level ? panel_sums(cache, s, l, 1, 3) : panel_sums(cache, s, l, 1));
+  // The graded panels [2^-l, 2^(step-l)] up to w, each 4 times the last
+  // (8 times while it ends below 2 / H: there the kernels hardly vary), then
+  // [w, 2w], [2w, 3w], ...
+  for (int l = level + grading; l > level;) {
+    int step = std::min(3, l - level);
+    if (step == 3 && std::ldexp(1.0, 3 - l) * longest > 2.0) step = 2;
+    add(panel_sums(cache, s, l, 1, (1 << step) - 1));
+    l -= step;
+  }
   for (std::int64_t index = 1;; ++index) {
     const PanelSums p = panel_sums(cache, s, level, index);
     add(p);

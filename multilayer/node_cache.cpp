@@ -12,10 +12,10 @@ NodeCache::NodeCache(const ScaledSection& section, std::vector<double> radii)
 
 namespace {
 
-// Levels stay within +-2^15, spans below 4 and indices below 2^46 (the
+// Levels stay within +-2^15, spans below 8 and indices below 2^45 (the
 // integration limits the panels per point), so the key is unique.
 std::uint64_t key_of(int level, std::int64_t index, int span) {
-  return (static_cast<std::uint64_t>(level + 32768) << 48) | (static_cast<std::uint64_t>(span) << 46) |
+  return (static_cast<std::uint64_t>(level + 32768) << 48) | (static_cast<std::uint64_t>(span) << 45) |
          static_cast<std::uint64_t>(index);
 }
 
