@@ -51,8 +51,9 @@ struct Bessel {
 Bessel bessel(double x) {
   Bessel b;
   if (x == 0.0) return b;
-  b.j0 = bessel_j0(x);
-  b.j1 = bessel_j1(x);
+  const BesselPair pair = bessel_j0_j1(x);
+  b.j0 = pair.j0;
+  b.j1 = pair.j1;
   // 2 J1 / x - J0 cancels for small x: there the series.
   b.j2 = x < 1e-4 ? x * x / 8.0 * (1.0 - x * x / 12.0) : 2.0 * b.j1 / x - b.j0;
   return b;
