@@ -1,6 +1,9 @@
 // The general engine against the legacy FINAL, in one run on one machine:
 //  - per point and load, a cold point (no node solved before it) on the
 //    sections and points of final_benchmark.cpp, beside FINAL on the same;
+//  - per point and load in a profile of 64 points at one depth, the engine's
+//    and FINAL's (each keeping what it solved from point to point, as in a
+//    run): the cost per point and load of a run;
 //  - per point and load in a map of many points (nodes shared);
 //  - 12 500 to 100 000 points under 8 loads (time and peak memory per point:
 //    linear in the points);
@@ -112,6 +115,36 @@ void engine_profile(benchmark::State& state, double Z, double R, multilayer::Sid
   }
   state.SetItemsProcessed(state.iterations() * 64);
 }
+
+// FINAL on the same 64 points, its store of solved constants kept from point
+// to point as a run keeps it (a point meets the constants of another only at
+// the same offset, so the store saves little here): the legacy cost per point
+// of a run, beside the engine's.
+void legacy_profile(benchmark::State& state, float Z, float R, int L) {
+  LegacySection s;
+  ResultTable results;
+  NullBuffer sink;
+  std::ostream console(&sink);
+  ConstantsStore store;
+  for (auto _ : state) {
+    store.forget();
+    for (int i = 0; i < 64; ++i) {
+      FINAL(Z, R + 5.0f * static_cast<float>(i), L, s.n, s.E, s.Mu, s.H, s.a, s.q, s.x, s.w, s.N, kBondedInterfaces,
+            1, results, console, store);
+      benchmark::DoNotOptimize(results.cells.data());
+    }
+  }
+  state.SetItemsProcessed(state.iterations() * 64);
+}
+
+void BM_LegacyProfileSurfaceOnAxis(benchmark::State& st) { legacy_profile(st, 0.0f, 0.0f, 1); }
+void BM_LegacyProfileSurfaceOffAxis(benchmark::State& st) { legacy_profile(st, 0.0f, 155.0f, 1); }
+void BM_LegacyProfileBottomOfAsphalt(benchmark::State& st) { legacy_profile(st, 120.0f, 0.0f, 1); }
+void BM_LegacyProfileTopOfSubgrade(benchmark::State& st) { legacy_profile(st, 570.0f, 155.0f, 4); }
+BENCHMARK(BM_LegacyProfileSurfaceOnAxis)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LegacyProfileSurfaceOffAxis)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LegacyProfileBottomOfAsphalt)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LegacyProfileTopOfSubgrade)->Unit(benchmark::kMillisecond);
 
 void BM_EngineProfileSurfaceOnAxis(benchmark::State& st) { engine_profile(st, 0.0, 0.0, Side::both); }
 void BM_EngineProfileSurfaceOffAxis(benchmark::State& st) { engine_profile(st, 0.0, 155.0, Side::both); }

@@ -40,18 +40,24 @@ bool solve_banded(BandMatrix& a, std::vector<double>& b) {
       std::swap(b[k], b[pivot]);
     }
     const double inverse_pivot = 1.0 / a.at(k, k);
+    // A row's band is contiguous in the storage: the update runs on pointers.
+    const double* pivot_row = &a.at(k, k);
+    const std::size_t count = last_col - k;
     for (std::size_t i = k + 1; i <= last_row; ++i) {
-      const double factor = a.at(i, k) * inverse_pivot;
+      double* row = &a.at(i, k);
+      const double factor = row[0] * inverse_pivot;
       if (factor == 0.0) continue;
-      a.at(i, k) = 0.0;
-      for (std::size_t j = k + 1; j <= last_col; ++j) a.at(i, j) -= factor * a.at(k, j);
+      row[0] = 0.0;
+      for (std::size_t j = 1; j <= count; ++j) row[j] -= factor * pivot_row[j];
       b[i] -= factor * b[k];
     }
   }
   for (std::size_t k = n; k-- > 0;) {
     double sum = b[k];
-    for (std::size_t j = k + 1; j <= a.last_column(k); ++j) sum -= a.at(k, j) * b[j];
-    b[k] = sum / a.at(k, k);
+    const double* row = &a.at(k, k);
+    const std::size_t count = a.last_column(k) - k;
+    for (std::size_t j = 1; j <= count; ++j) sum -= row[j] * b[k + j];
+    b[k] = sum / row[0];
   }
   return true;
 }

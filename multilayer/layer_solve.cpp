@@ -13,6 +13,7 @@ namespace {
 struct Work {
   BandMatrix matrix;
   std::vector<double> rhs;
+  std::vector<double> decay;
 };
 
 // The rows couple the four constants of a layer with those of the next:
@@ -67,20 +68,23 @@ void solve_layer_constants(const ScaledSection& section, double m, std::vector<d
   const std::size_t order = 4 * layers - 2;
   SystemBuilder system(order, work.matrix, work.rhs);
 
+  // e^{-m h} of every layer above the half-space, once: both faces use it.
+  work.decay.resize(layers);
+  for (std::size_t i = 0; i + 1 < layers; ++i) work.decay[i] = std::exp(-m * section.layers[i].thickness);
   auto place_top = [&](std::size_t i) {
     const ScaledLayer& l = section.layers[i];
     const bool half_space = i + 1 == layers;
     LayerPlace p;
     p.decay_top = 1.0;
     p.m_s = 0.0;
-    p.decay_bottom = half_space ? 0.0 : std::exp(-m * l.thickness);
+    p.decay_bottom = half_space ? 0.0 : work.decay[i];
     p.m_t = half_space ? 0.0 : m * l.thickness;
     return p;
   };
   auto place_bottom = [&](std::size_t i) {
     const ScaledLayer& l = section.layers[i];
     LayerPlace p;
-    p.decay_top = std::exp(-m * l.thickness);
+    p.decay_top = work.decay[i];
     p.m_s = m * l.thickness;
     p.decay_bottom = 1.0;
     p.m_t = 0.0;

@@ -9,13 +9,17 @@
 // needs no quadrature at all). The remainder (or, below the top layer, the
 // kernel, decaying like e^{-m z}) is integrated over panels of the dyadic
 // family of node_cache.h no wider than a period of the fastest oscillation,
-// 2 pi / (r + a), nor than 6 / (decay length); the first panel is
-// graded geometrically (by 4) towards m = 0 down to 1 / (4 H), H the depth of the
-// deepest interface, and further until the first panel agrees with the sum
-// of its halves (a stiff plate on soft ground varies on a much longer
-// length than H: its radius of relative stiffness). Each panel is
-// integrated by the 21-point Kronrod rule with QUADPACK's estimate of its
-// error from the embedded 10-point Gauss rule.
+// 2 pi / (r + a), nor than 6 / (decay length) (w or 1.5 w, w the largest
+// power of 2 within both); the first panel is graded geometrically towards
+// m = 0 down to 1 / (4 H), H the depth of the deepest interface (panels
+// growing by 8 while they end below 2 / H, by 4 above), and further until
+// the first panel agrees with the sum of its halves (a stiff plate on soft
+// ground varies on a much longer length than H: its radius of relative
+// stiffness). Each panel is integrated by the 21-point Kronrod rule with
+// QUADPACK's estimate of its error from the embedded 10-point Gauss rule.
+// The kernels at a panel's nodes depend on the point's place only, and are
+// kept per place (node_cache.h): the points of a profile at one depth, and
+// the loads of a point, pay only their Bessel factors.
 //
 // Stop test (after each panel once m times the decay length reaches 8): for
 // every kernel, the envelope bound of the tail, 2 max|f| / decay, plus the

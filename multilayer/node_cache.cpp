@@ -12,28 +12,53 @@ NodeCache::NodeCache(const ScaledSection& section, std::vector<double> radii)
 
 namespace {
 
-// Levels stay within +-2^15, spans below 4 and indices below 2^46 (the
+// Levels stay within +-2^15, spans below 8 and indices below 2^45 (the
 // integration limits the panels per point), so the key is unique.
 std::uint64_t key_of(int level, std::int64_t index, int span) {
-  return (static_cast<std::uint64_t>(level + 32768) << 48) | (static_cast<std::uint64_t>(span) << 46) |
+  return (static_cast<std::uint64_t>(level + 32768) << 48) | (static_cast<std::uint64_t>(span) << 45) |
          static_cast<std::uint64_t>(index);
 }
 
+// Places kept at once, and kernel panels kept (1 kB each): a few MB per
+// thread, whatever the number of points.
+constexpr std::size_t kPlacesKept = 16;
+constexpr std::size_t kKernelPanelsKept = 4096;
+
 }  // namespace
 
+void NodeCache::use_place(std::size_t layer, double s, double t) {
+  for (std::size_t i = 0; i < places_.size(); ++i) {
+    if (places_[i].layer == layer && places_[i].s == s && places_[i].t == t) {
+      place_ = i;
+      return;
+    }
+  }
+  if (places_.size() == kPlacesKept) forget_point();
+  place_ = places_.size();
+  places_.push_back({layer, s, t});
+}
+
 const PanelKernels* NodeCache::point_kernels(int level, std::int64_t index, int span) const {
-  const auto found = point_index_.find(key_of(level, index, span));
+  const auto found = point_index_.find({key_of(level, index, span), place_});
   return found == point_index_.end() ? nullptr : &point_kernels_[found->second];
 }
 
 void NodeCache::remember_kernels(int level, std::int64_t index, int span, const PanelKernels& kernels) {
-  point_index_.emplace(key_of(level, index, span), point_kernels_.size());
+  if (point_kernels_.size() == kKernelPanelsKept) {
+    // Forget all but keep the current place's identity (its number stays valid).
+    const Place current = places_.empty() ? Place{0, 0.0, 0.0} : places_[place_];
+    forget_point();
+    places_.push_back(current);
+  }
+  point_index_.emplace(KernelKey{key_of(level, index, span), place_}, point_kernels_.size());
   point_kernels_.push_back(kernels);
 }
 
 void NodeCache::forget_point() {
   point_index_.clear();
   point_kernels_.clear();
+  places_.clear();
+  place_ = 0;
 }
 
 const PanelNodes& NodeCache::panel(int level, std::int64_t index, int span) {

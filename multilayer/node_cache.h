@@ -5,13 +5,22 @@
 // dyadic family only, so points of similar offset and depth meet the same
 // nodes and the layer solve is done once per node, not once per point.
 //
+// The kernels of a point's place (its layer and its distances to the layer's
+// faces) are kept per place and panel: every point of a profile at one depth
+// (and every load of a point) meets the same kernels, and only its Bessel
+// factors are its own. A few places are kept at once (a map cycling through
+// a few depths); beyond them, or beyond a bound on the memory, the kernels
+// are forgotten and computed again when asked for.
+//
 // One cache per worker thread (no locks); every entry is a pure function of
 // the section, the radii and the key, so a value does not depend on the
 // thread or on the order in which points ask for it.
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <unordered_map>
 #include <vector>
@@ -37,12 +46,16 @@ class NodeCache {
 
   const PanelNodes& panel(int level, std::int64_t index, int span = 1);
 
-  // The current point's kernels on a panel, shared by all its loads (they
-  // depend on the point's place, not on the load): nullptr the first time,
-  // then what remember_kernels stored, until forget_point().
+  // The place whose kernels point_kernels and remember_kernels refer to: the
+  // layer and the point's distances s, t to its top and bottom faces (the
+  // kernels are a pure function of these and the panel).
+  void use_place(std::size_t layer, double s, double t);
+  // The current place's kernels on a panel (they do not depend on the load
+  // nor on the point's offset): nullptr the first time, then what
+  // remember_kernels stored, until forget_point() or the store's bound.
   const PanelKernels* point_kernels(int level, std::int64_t index, int span) const;
   void remember_kernels(int level, std::int64_t index, int span, const PanelKernels& kernels);
-  void forget_point();
+  void forget_point();  // every place's kernels
   std::size_t panels() const { return panels_.size(); }
   std::size_t layers() const { return section_.size(); }
   std::size_t radii() const { return radii_.size(); }
@@ -51,7 +64,21 @@ class NodeCache {
   const ScaledSection& section_;
   std::vector<double> radii_;
   std::unordered_map<std::uint64_t, std::unique_ptr<PanelNodes>> panels_;
-  std::unordered_map<std::uint64_t, std::size_t> point_index_;
+  struct Place {
+    std::size_t layer;
+    double s, t;
+  };
+  struct KernelKey {
+    std::uint64_t panel;
+    std::size_t place;
+    bool operator==(const KernelKey&) const = default;
+  };
+  struct KernelKeyHash {
+    std::size_t operator()(const KernelKey& k) const { return std::hash<std::uint64_t>{}(k.panel * 31 + k.place); }
+  };
+  std::vector<Place> places_;
+  std::size_t place_ = 0;
+  std::unordered_map<KernelKey, std::size_t, KernelKeyHash> point_index_;
   std::vector<PanelKernels> point_kernels_;
   std::vector<double> scratch_;
 };

@@ -1,6 +1,6 @@
 // The store of panels: nodes at the Kronrod points of the dyadic panel asked
 // for, constants equal to a fresh solve, J1(m a) per radius, one entry per
-// key, and the per-point kernels forgotten between points.
+// key, and the kernels kept per place of a point.
 #include "multilayer/node_cache.h"
 
 #include <gtest/gtest.h>
@@ -45,6 +45,38 @@ TEST(NodeCache, PointKernelsLastUntilTheNextPoint) {
   EXPECT_EQ(cache.point_kernels(1, 2, 3), nullptr);
   cache.forget_point();
   EXPECT_EQ(cache.point_kernels(1, 2, 1), nullptr);
+}
+
+// Kernels belong to a place: points at the same place (a profile at one
+// depth) meet them again, other places never do, and a return to a place
+// kept finds its own; the bound on the store only forgets, never mixes.
+TEST(NodeCache, KernelsAreKeptPerPlace) {
+  const ScaledSection s = scale_section(Section{{Layer{30, 0.35, 150}, Layer{3, 0.4, 0}}}, {Load{0, 0, 100, 1}});
+  NodeCache cache(s, {1.0});
+  PanelKernels first{}, second{};
+  first[0][0] = 1.0;
+  second[0][0] = 2.0;
+  cache.use_place(0, 0.5, 1.0);
+  cache.remember_kernels(1, 2, 1, first);
+  cache.use_place(0, 0.5, 1.0);  // the next point of a profile
+  ASSERT_NE(cache.point_kernels(1, 2, 1), nullptr);
+  cache.use_place(0, 0.25, 1.25);  // another depth in the same layer
+  EXPECT_EQ(cache.point_kernels(1, 2, 1), nullptr);
+  cache.remember_kernels(1, 2, 1, second);
+  cache.use_place(1, 0.5, 1.0);  // same distances, another layer
+  EXPECT_EQ(cache.point_kernels(1, 2, 1), nullptr);
+  cache.use_place(0, 0.5, 1.0);
+  EXPECT_EQ((*cache.point_kernels(1, 2, 1))[0][0], 1.0);
+  cache.use_place(0, 0.25, 1.25);
+  EXPECT_EQ((*cache.point_kernels(1, 2, 1))[0][0], 2.0);
+
+  for (int i = 0; i < 40; ++i) cache.use_place(0, 1.0 + i, 0.0);  // more places than are kept
+  cache.use_place(0, 0.5, 1.0);
+  EXPECT_EQ(cache.point_kernels(1, 2, 1), nullptr);
+  for (std::int64_t i = 0; i < 5000; ++i) cache.remember_kernels(0, i, 1, first);  // beyond the bound
+  cache.use_place(0, 0.5, 1.0);
+  EXPECT_NE(cache.point_kernels(0, 4999, 1), nullptr);
+  EXPECT_EQ(cache.point_kernels(0, 0, 1), nullptr);
 }
 
 }  // namespace
