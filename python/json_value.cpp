@@ -1,0 +1,75 @@
+#include "python/json_value.h"
+
+#include <cmath>
+
+#include <pybind11/numpy.h>
+
+namespace kestral::python {
+namespace py = pybind11;
+
+namespace {
+
+std::string member_place(const std::string& place, const std::string& key) {
+  return place.empty() ? key : place + "." + key;
+}
+
+std::string element_place(const std::string& place, std::size_t index) {
+  return place + "[" + std::to_string(index) + "]";
+}
+
+std::string shown_place(const std::string& place) {
+  return place.empty() ? "the problem" : place;
+}
+
+}  // namespace
+
+nlohmann::json json_from_python(const py::handle& value, const std::string& place) {
+  if (value.is_none()) return nullptr;
+  // bool before int: Python's bool is an int.
+  if (py::isinstance<py::bool_>(value)) return value.cast<bool>();
+  if (py::isinstance<py::int_>(value)) {
+    // Integers beyond 64 bits are kept as the nearest double, as a JSON
+    // parser keeps them.
+    try {
+      return value.cast<long long>();
+    } catch (const py::cast_error&) {
+      return PyLong_AsDouble(value.ptr());
+    }
+  }
+  if (py::isinstance<py::float_>(value)) {
+    const double number = value.cast<double>();
+    if (!std::isfinite(number))
+      throw py::value_error(shown_place(place) + ": " + py::str(value).cast<std::string>() +
+                            " is not a number a problem file can hold");
+    return number;
+  }
+  if (py::isinstance<py::str>(value)) return value.cast<std::string>();
+  if (py::isinstance<py::dict>(value)) {
+    nlohmann::json object = nlohmann::json::object();
+    for (const auto& [key, member] : value.cast<py::dict>()) {
+      if (!py::isinstance<py::str>(key))
+        throw py::type_error(shown_place(place) + ": a key must be text, not " +
+                             py::repr(key).cast<std::string>());
+      const auto name = key.cast<std::string>();
+      object[name] = json_from_python(member, member_place(place, name));
+    }
+    return object;
+  }
+  // numpy arrays and numpy scalars become the Python values they hold.
+  if (py::isinstance<py::array>(value) || py::hasattr(value, "dtype"))
+    return json_from_python(value.attr("tolist")(), place);
+  if (py::isinstance<py::list>(value) || py::isinstance<py::tuple>(value)) {
+    nlohmann::json array = nlohmann::json::array();
+    std::size_t index = 0;
+    for (const auto& element : value) {
+      array.push_back(json_from_python(element, element_place(place, index)));
+      ++index;
+    }
+    return array;
+  }
+  throw py::type_error(shown_place(place) + ": " +
+                       py::str(value.get_type().attr("__name__")).cast<std::string>() +
+                       " is not a value a problem file can hold");
+}
+
+}  // namespace kestral::python
