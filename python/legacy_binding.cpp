@@ -7,6 +7,7 @@
 
 #include <pybind11/pybind11.h>
 
+#include "driver/report_writer.h"
 #include "driver/run.h"
 #include "python/bindings.h"
 #include "python/column_arrays.h"

@@ -90,6 +90,8 @@ def run_legacy(folder: "os.PathLike[str] | str") -> Results:
     (True for the row of the layer below an interface). A rejected input
     raises ValueError with the program's message; a note (a wheel flag that
     selects nothing) is issued as a warning."""
+    if not os.path.isdir(folder):
+        raise ValueError(f"{os.fspath(folder)}: no such folder")
     run = _kestral.run_legacy(os.fspath(folder))
     if run["messages"]:
         warnings.warn(run["messages"].strip(), stacklevel=2)
