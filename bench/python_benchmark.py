@@ -1,0 +1,67 @@
+"""Timings of the Python module (run with the build tree's package on the path):
+
+    PYTHONPATH=build/release/python /usr/bin/python3 bench/python_benchmark.py
+
+1. The binding's overhead: kestral.analyse on a 1000-point problem (arrays in,
+   reading and checking the problem, columns out) against the engine alone
+   on the same problem, timed inside the module in C++ (multilayer::analyse
+   on the problem as read, nothing else). Target: below 5 %.
+2. A depth profile of 200 points under a dual wheel, the whole call.
+   Target: well under 10 ms.
+Each figure is the best of several repeats (the machine is shared: the best
+is the one least disturbed).
+"""
+
+import time
+
+import numpy as np
+
+import kestral
+from kestral import _kestral
+
+SECTION = kestral.Section([kestral.Layer(E=3000, nu=0.35, thickness=150, name="asphalt"),
+                           kestral.Layer(E=300, nu=0.35, thickness=250, name="base"),
+                           kestral.Layer(E=60, nu=0.40, name="subgrade")])
+DUAL = [kestral.Load(x=0, y=0, load=20000, pressure=0.56),
+        kestral.Load(x=310, y=0, load=20000, pressure=0.56)]
+
+
+def best_seconds(call, repeats):
+    best = float("inf")
+    for _ in range(repeats):
+        start = time.perf_counter()
+        call()
+        best = min(best, time.perf_counter() - start)
+    return best
+
+
+def overhead(repeats=7):
+    x, z = np.meshgrid(np.linspace(-300, 610, 40), np.linspace(10, 600, 25))
+    x, z = x.ravel(), z.ravel()
+    y = np.full(x.size, 50.0)
+    assert x.size == 1000
+    python = best_seconds(lambda: kestral.analyse(SECTION, DUAL, x=x, y=y, z=z), repeats)
+    problem = kestral.Problem(SECTION, DUAL, points=list(zip(x, y, z))).to_dict()
+    engine = _kestral.engine_seconds(problem, kestral.KEYWORD_SOURCE, repeats)
+    return python, engine
+
+
+def profile(repeats=20):
+    z = np.linspace(0, 600, 200)
+    return best_seconds(lambda: kestral.analyse(SECTION, DUAL, x=np.zeros(200),
+                                                y=np.zeros(200), z=z), repeats)
+
+
+def main():
+    python, engine = overhead()
+    added = (python - engine) / engine
+    print(f"1000 points, dual wheel: kestral.analyse {python * 1e3:.2f} ms, "
+          f"engine alone {engine * 1e3:.2f} ms: the binding adds {100 * added:.2f} % "
+          f"(target < 5 %)")
+    seconds = profile()
+    print(f"depth profile, 200 points under a dual wheel: {seconds * 1e3:.2f} ms "
+          f"(target well under 10 ms)")
+
+
+if __name__ == "__main__":
+    main()
