@@ -1,0 +1,38 @@
+// A problem through the general engine: the loads it needs, the points in
+// blocks (so that a long run can show its progress), the rows.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "analyse/problem.h"
+#include "analyse/result_table.h"
+#include "multilayer/analysis.h"
+
+namespace kestral::analyse {
+
+// Points per call of the engine. Fixed, so that the rows never depend on
+// whether progress is shown.
+inline constexpr std::size_t kPointsPerBlock = 4096;
+
+struct RunSettings {
+  std::optional<double> tolerance;  // replaces the problem's when given
+  int threads = 1;                  // engine threads; 0: one per core
+  // Called after each block with the points done and the total.
+  std::function<void(std::size_t, std::size_t)> progress;
+};
+
+// The engine's loads: Load::from_force for a load given by its force.
+std::vector<multilayer::Load> engine_loads(const Problem& problem);
+
+// The engine's rows for every point, in point order (Result::point indexes
+// problem.points). A problem the engine refuses throws ProblemError
+// "<source>: <the engine's message>".
+std::vector<multilayer::Result> analyse_problem(const Problem& problem, const RunSettings& settings);
+
+// analyse_problem, then the table.
+ResultTable analyse_to_table(const Problem& problem, const RunSettings& settings);
+
+}  // namespace kestral::analyse
