@@ -72,4 +72,31 @@ nlohmann::json json_from_python(const py::handle& value, const std::string& plac
                        " is not a value a problem file can hold");
 }
 
+py::object python_from_json(const nlohmann::ordered_json& value) {
+  switch (value.type()) {
+    case nlohmann::ordered_json::value_t::object: {
+      py::dict object;
+      for (const auto& [key, member] : value.items()) object[py::str(key)] = python_from_json(member);
+      return object;
+    }
+    case nlohmann::ordered_json::value_t::array: {
+      py::list array;
+      for (const auto& element : value) array.append(python_from_json(element));
+      return array;
+    }
+    case nlohmann::ordered_json::value_t::string:
+      return py::str(value.get_ref<const std::string&>());
+    case nlohmann::ordered_json::value_t::boolean:
+      return py::bool_(value.get<bool>());
+    case nlohmann::ordered_json::value_t::number_integer:
+      return py::int_(value.get<long long>());
+    case nlohmann::ordered_json::value_t::number_unsigned:
+      return py::int_(value.get<unsigned long long>());
+    case nlohmann::ordered_json::value_t::number_float:
+      return py::float_(value.get<double>());
+    default:
+      return py::none();
+  }
+}
+
 }  // namespace kestral::python

@@ -1,6 +1,7 @@
 // Python values as the JSON values of a problem file, so that a problem given
 // to the module as keywords, dicts and lists passes through the very reader
-// and checks that read a problem file.
+// and checks that read a problem file; and back, for the problem as
+// understood.
 #pragma once
 
 #include <string>
@@ -16,5 +17,9 @@ namespace kestral::python {
 // a float that is not finite, each naming the place (e.g. layers[1].E) under
 // `place`.
 nlohmann::json json_from_python(const pybind11::handle& value, const std::string& place = "");
+
+// The Python value a JSON value stands for: dict (in the document's key
+// order), list, str, int, float, bool or None.
+pybind11::object python_from_json(const nlohmann::ordered_json& value);
 
 }  // namespace kestral::python

@@ -33,6 +33,8 @@ KEYWORD_SOURCE = "problem"
 
 
 def _results(table: dict) -> Results:
+    for note in table["notes"]:
+        warnings.warn(note, stacklevel=3)
     return Results(table["columns"], table["units"], table["headers"], table["problem"])
 
 
@@ -44,7 +46,7 @@ def _coordinates(x, y, z):
 
 def analyse(section: Any, loads: Sequence[Any], points: Optional[Sequence[Any]] = None, *,
             x=None, y=None, z=None, side=None, grid=None, units=None, tolerance=None,
-            threads: int = 1) -> Results:
+            threads: int = 0) -> Results:
     """Analyses a section under loads at points.
 
     ``section``: a Section, or a list of Layers (or of dicts laid out as a
@@ -53,8 +55,8 @@ def analyse(section: Any, loads: Sequence[Any], points: Optional[Sequence[Any]] 
     (broadcast against each other; ``side`` one of "above", "below" for
     all of them). ``grid``: {"x": [...], "y": [...], "z": [...]}. ``units``:
     {"length": "mm", "stress": "MPa", "force": "N"} (the default).
-    ``threads``: worker threads over the points (0: one per core); the
-    results do not depend on it.
+    ``threads``: engine threads over the points (0, the default: one per
+    core); the results do not depend on it.
     """
     problem = Problem(section, loads, points=points, grid=grid, units=units,
                       tolerance=tolerance).to_dict()
@@ -67,12 +69,12 @@ def analyse(section: Any, loads: Sequence[Any], points: Optional[Sequence[Any]] 
                                              side))
 
 
-def analyse_file(path: "os.PathLike[str] | str", threads: int = 1) -> Results:
+def analyse_file(path: "os.PathLike[str] | str", threads: int = 0) -> Results:
     """Analyses a problem file of kestral-analyse; the results are its table."""
     return _results(_kestral.analyse_file(os.fspath(path), threads))
 
 
-def analyse_problem(problem: Any, threads: int = 1) -> Results:
+def analyse_problem(problem: Any, threads: int = 0) -> Results:
     """Analyses a Problem, a dict laid out as a problem file, or the path of a
     problem file."""
     if isinstance(problem, (str, os.PathLike)):

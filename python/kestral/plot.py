@@ -76,7 +76,7 @@ class _Layout:
     """Layers (name, top, bottom, interface below) and loads (x, y, radius)
     of a problem as understood, in its units."""
 
-    def __init__(self, understood: Dict[str, Any]):
+    def __init__(self, understood: Dict[str, Any], radii: Sequence[float]):
         self.length = understood.get("units", {}).get("length", "mm")
         self.layers: List[Tuple[str, float, Optional[float], str]] = []
         top = 0.0
@@ -91,8 +91,8 @@ class _Layout:
             self.layers.append((name, top, bottom, "" if last else str(interface)))
             top = bottom if bottom is not None else top
         self.interfaces = [bottom for _, _, bottom, _ in self.layers if bottom is not None]
-        self.loads = [(float(load["x"]), float(load["y"]), float(load["radius"]))
-                      for load in understood["loads"]]
+        self.loads = [(float(load["x"]), float(load["y"]), float(radius))
+                      for load, radius in zip(understood["loads"], radii)]
 
     def default_depth(self) -> float:
         if self.interfaces:
@@ -131,7 +131,7 @@ def draw_profile(ax, results, at: Sequence[Tuple[float, float]], quantities: Seq
     """Draws each quantity against depth under each (x, y) of ``at``: one
     line per quantity and place, strains in microstrain. ``results`` must
     hold the rows of those places (both faces at the interfaces)."""
-    layout = _Layout(results.problem)
+    layout = _Layout(results.problem, results.load_radii)
     scale, label = _value_scale(results, quantities)
     depth = layout.default_depth() if depth is None else depth
     styles = ["-", "--", ":", "-."]
@@ -158,14 +158,15 @@ def _profile_depths(layout: _Layout, depth: float, samples: int) -> np.ndarray:
     return np.union1d(depths, [z for z in layout.interfaces if z <= depth])
 
 
-def understood(problem: Any) -> Dict[str, Any]:
-    """The problem as the reader understands it (defaults filled in)."""
+def _understood_layout(problem: Any) -> _Layout:
+    """Layers and loads of the problem as the reader understands it."""
     from . import _kestral
 
     layout, source = _problem_dict(problem)
-    layout.pop("points", None)
     layout.pop("grid", None)
-    return _kestral.understood_problem(layout, source)
+    layout["points"] = [{"z": 0}]  # the reader asks for a point; none is computed
+    understood = _kestral.understood_problem(layout, source)
+    return _Layout(understood.to_dict(), understood.load_radii)
 
 
 def profile(problem: Any, at: Sequence[Tuple[float, float]] = ((0.0, 0.0),),
@@ -177,7 +178,7 @@ def profile(problem: Any, at: Sequence[Tuple[float, float]] = ((0.0, 0.0),),
     Problem, a problem-file dict or a file path (its points are not used)."""
     import matplotlib.pyplot as plt
 
-    layout = _Layout(understood(problem))
+    layout = _understood_layout(problem)
     depth = layout.default_depth() if depth is None else float(depth)
     depths = _profile_depths(layout, depth, samples)
     xs = np.repeat([float(x) for x, _ in at], len(depths))
@@ -193,7 +194,7 @@ def draw_map(ax, results, quantity: str, nx: int, nz: int, plane_y: float):
     """Filled contours of ``quantity`` over rows laid out as an nz by nx
     grid (z slow, x fast) in the plane y = plane_y, with the loads that
     cross the plane drawn on the surface."""
-    layout = _Layout(results.problem)
+    layout = _Layout(results.problem, results.load_radii)
     scale, label = _value_scale(results, [quantity])
     shape = (nz, nx)
     xs = results["x"].reshape(shape)
@@ -233,7 +234,7 @@ def section_map(problem: Any, quantity: str = "szz", *, plane_y: Optional[float]
     A point on an interface is taken in the layer above."""
     import matplotlib.pyplot as plt
 
-    layout = _Layout(understood(problem))
+    layout = _understood_layout(problem)
     depth = layout.default_depth() if depth is None else float(depth)
     if plane_y is None:
         plane_y = layout.loads[0][1]

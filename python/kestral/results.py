@@ -25,7 +25,7 @@ class Results(Mapping):
         self.units = dict(units)
         self.headers = list(headers) if headers is not None else list(self._columns)
         self._by_header = dict(zip(self.headers, self._columns))
-        self.problem = problem
+        self._problem = problem
         self.console = console
         self.messages = messages
 
@@ -41,6 +41,23 @@ class Results(Mapping):
 
     def __len__(self) -> int:
         return len(self._columns)
+
+    @property
+    def problem(self) -> Optional[Dict[str, Any]]:
+        """The problem as understood (made into dicts and lists when first
+        asked for)."""
+        if hasattr(self._problem, "to_dict"):
+            self._understood = self._problem
+            self._problem = self._problem.to_dict()
+        return self._problem
+
+    @property
+    def load_radii(self) -> List[float]:
+        """The contact radius of each load, in the problem's unit of length."""
+        understood = getattr(self, "_understood", self._problem)
+        if hasattr(understood, "load_radii"):
+            return list(understood.load_radii)
+        return [float(load["radius"]) for load in self.problem["loads"]]
 
     @property
     def rows(self) -> int:
