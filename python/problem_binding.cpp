@@ -14,6 +14,7 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include "analyse/json_document.h"
 #include "analyse/problem_file.h"
 #include "analyse/run_problem.h"
 #include "python/bindings.h"
@@ -161,6 +162,14 @@ UnderstoodProblem understood(const py::object& problem, const std::string& sourc
   return UnderstoodProblem(read);
 }
 
+// A problem file parsed as kestral-analyse parses it (strictly: a key given
+// twice is an error), as Python values, unread.
+py::object problem_document(const std::string& path) {
+  nlohmann::json document;
+  without_gil([&] { document = analyse::read_json_file(path, path); });
+  return python_from_json(nlohmann::ordered_json(document));
+}
+
 // The engine alone on the problem as read (multilayer::analyse, nothing
 // else): the best of `repeats` wall times in seconds, for the benchmark of
 // the binding's overhead.
@@ -195,6 +204,8 @@ void bind_problem(py::module_& module) {
              "A problem file of kestral-analyse; returns the table.");
   module.def("understood_problem", &understood, "problem"_a, "source"_a,
              "The problem as the reader understands it.");
+  module.def("problem_document", &problem_document, "path"_a,
+             "A problem file parsed as kestral-analyse parses it, not yet read.");
   module.def("engine_seconds", &engine_seconds, "problem"_a, "source"_a, "repeats"_a = 5,
              "threads"_a = 1, "Best wall time of the engine alone on the problem (benchmark).");
 }

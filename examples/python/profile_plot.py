@@ -26,7 +26,7 @@ problem = kestral.Problem(
      kestral.Load(x=310, y=0, load=20000, pressure=0.56)])
 
 ax = plot.profile(problem, at=[(0, 0), (155, 0)], quantities=["exx", "ezz"])
-ax.set_title("Dual wheel, 2 x 20 kN at 0.56 MPa: under a wheel and between the wheels")
+ax.set_title("Dual wheel, 2 x 20 kN at 0.56 MPa:\nunder a wheel (0, 0) and between the wheels (155, 0)")
 ax.figure.tight_layout()
 ax.figure.savefig(HERE / "profile.png", dpi=100)
 plt.close(ax.figure)

@@ -23,6 +23,16 @@ def _place(text: str) -> Tuple[float, float]:
     return x, y
 
 
+def _grid(text: str) -> Tuple[int, int]:
+    try:
+        nx, nz = (int(part) for part in text.split(","))
+    except ValueError:
+        raise argparse.ArgumentTypeError(f"{text!r} is not a grid NX,NZ") from None
+    if nx < 2 or nz < 2:
+        raise argparse.ArgumentTypeError(f"{text!r}: a map needs at least 2 by 2 points")
+    return nx, nz
+
+
 def _parser() -> argparse.ArgumentParser:
     parser = argparse.ArgumentParser(prog="python3 -m kestral",
                                      description="Pictures of a kestral-analyse problem file.")
@@ -36,6 +46,8 @@ def _parser() -> argparse.ArgumentParser:
                            "profiles, szz for a map)")
     plot.add_argument("--map", action="store_true",
                       help="a map of one result over the vertical plane through the loads")
+    plot.add_argument("--grid", type=_grid, default=(81, 61), metavar="NX,NZ",
+                      help="points of a map across and down (default 81,61)")
     plot.add_argument("--depth", type=float, help="deepest depth drawn, in the problem's unit")
     plot.add_argument("-o", "--output", required=True, help="picture file to write")
     return parser
@@ -51,13 +63,18 @@ def main(argv: Optional[List[str]] = None) -> int:
     from . import plot
 
     try:
+        folder = os.path.dirname(arguments.output) or "."
+        if not os.path.isdir(folder):
+            raise ValueError(f"{arguments.output}: cannot be written: no folder {folder}")
         if arguments.map:
             if arguments.profile:
                 raise ValueError("--map and --profile draw different pictures: give one")
             quantities = arguments.quantity or ["szz"]
             if len(quantities) != 1:
                 raise ValueError("a map shows one result: give one --quantity")
-            ax = plot.section_map(arguments.problem, quantities[0], depth=arguments.depth)
+            nx, nz = arguments.grid
+            ax = plot.section_map(arguments.problem, quantities[0], depth=arguments.depth,
+                                  nx=nx, nz=nz)
         else:
             ax = plot.profile(arguments.problem, arguments.profile or [(0.0, 0.0)],
                               arguments.quantity or ["exx", "eyy", "ezz"],

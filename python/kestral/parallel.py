@@ -42,7 +42,8 @@ def analyse_one(problem: Any):
     from . import analyse_problem  # imported on the worker
 
     try:
-        return analyse_problem(problem)
+        # One engine thread: the parallelism is over the problems.
+        return analyse_problem(problem, threads=1)
     except (ValueError, TypeError, OSError) as error:
         return Failure(str(error))
 

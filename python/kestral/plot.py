@@ -10,7 +10,6 @@ computed.
 
 from __future__ import annotations
 
-import json
 import os
 from typing import Any, Dict, List, Optional, Sequence, Tuple
 
@@ -43,18 +42,13 @@ def _kind(name: str) -> str:
 
 def _problem_dict(problem: Any) -> Tuple[Dict[str, Any], str]:
     """The problem as a problem file lays it out, and the name messages give
-    it. A file is only parsed here: the reader checks it when it is run."""
-    from . import KEYWORD_SOURCE, Problem
+    it. A file is only parsed here, as kestral-analyse parses it: the reader
+    checks it when it is run."""
+    from . import KEYWORD_SOURCE, Problem, _kestral
 
     if isinstance(problem, (str, os.PathLike)):
         path = os.fspath(problem)
-        try:
-            with open(path, encoding="utf-8") as file:
-                return json.load(file), path
-        except OSError as error:
-            raise ValueError(f"{path}: cannot be read: {error.strerror}") from None
-        except json.JSONDecodeError as error:
-            raise ValueError(f"{path}: not a JSON problem file: {error}") from None
+        return _kestral.problem_document(path), path
     if isinstance(problem, Problem):
         return problem.to_dict(), KEYWORD_SOURCE
     return dict(problem), KEYWORD_SOURCE
@@ -111,15 +105,29 @@ class _Layout:
                 ax.annotate(name, xy=(0.99 if names_at == "right" else 0.01, middle),
                             xycoords=("axes fraction", "data"), va="center",
                             ha="right" if names_at == "right" else "left", fontsize=8,
-                            color="0.25", style="italic")
+                            color="0.15", style="italic",
+                            bbox={"facecolor": "white", "alpha": 0.7, "edgecolor": "none",
+                                  "pad": 1.5})
 
 
-def _value_scale(results, names: Sequence[str]) -> Tuple[float, str]:
+def _check_quantities(names: Sequence[str]) -> str:
+    """The kind the quantities share; refuses, before anything is computed,
+    names that are not results and kinds that cannot share an axis."""
+    unknown = [name for name in names if name not in QUANTITIES]
+    if unknown:
+        raise ValueError(f"{unknown[0]!r} is not a result that can be drawn; the results are "
+                         f"{', '.join(QUANTITIES)}")
+    if not names:
+        raise ValueError("no result to draw")
     kinds = {_kind(name) for name in names}
     if len(kinds) > 1:
         raise ValueError("quantities of different kinds (strain, stress, displacement) "
                          f"cannot share an axis: {', '.join(names)}")
-    kind = kinds.pop()
+    return kinds.pop()
+
+
+def _value_scale(results, names: Sequence[str]) -> Tuple[float, str]:
+    kind = _check_quantities(names)
     if kind == "strain":
         return MICROSTRAIN, "strain (µε)"
     unit = results.units.get(names[0], "")
@@ -178,6 +186,7 @@ def profile(problem: Any, at: Sequence[Tuple[float, float]] = ((0.0, 0.0),),
     Problem, a problem-file dict or a file path (its points are not used)."""
     import matplotlib.pyplot as plt
 
+    _check_quantities(quantities)
     layout = _understood_layout(problem)
     depth = layout.default_depth() if depth is None else float(depth)
     depths = _profile_depths(layout, depth, samples)
@@ -200,8 +209,7 @@ def draw_map(ax, results, quantity: str, nx: int, nz: int, plane_y: float):
     xs = results["x"].reshape(shape)
     zs = results["z"].reshape(shape)
     values = results[quantity].reshape(shape) * scale
-    filled = ax.contourf(xs, zs, values, levels=20, cmap="RdBu_r" if values.min() < 0 < values.max()
-                         else "viridis")
+    filled = ax.contourf(xs, zs, values, levels=20, **_colours(values))
     ax.contour(xs, zs, values, levels=filled.levels, colors="k", linewidths=0.3)
     ax.figure.colorbar(filled, ax=ax, label=f"{quantity}: {label}")
     depth = float(zs.max())
@@ -219,10 +227,22 @@ def draw_map(ax, results, quantity: str, nx: int, nz: int, plane_y: float):
         half = (radius * radius - off * off) ** 0.5
         ax.add_patch(patches.Rectangle((x - half, -0.03 * depth), 2 * half, 0.03 * depth,
                                        color="k", clip_on=False, label="load"))
-        ax.annotate("", xy=(x, 0.0), xytext=(x, -0.09 * depth),
-                    arrowprops={"arrowstyle": "->", "color": "k"}, annotation_clip=False)
-    ax.set_title(QUANTITIES.get(quantity, quantity), pad=28)
+        ax.annotate("", xy=(x, -0.03 * depth), xytext=(x, -0.13 * depth),
+                    arrowprops={"arrowstyle": "-|>", "color": "k", "mutation_scale": 14},
+                    annotation_clip=False)
+    ax.set_title(QUANTITIES.get(quantity, quantity), pad=36)
     return ax
+
+
+def _colours(values: np.ndarray) -> Dict[str, Any]:
+    """A diverging map centred on zero when the values take both signs in
+    earnest, a sequential one otherwise."""
+    from matplotlib.colors import TwoSlopeNorm
+
+    low, high = float(values.min()), float(values.max())
+    if low < 0.0 < high and min(-low, high) > 0.05 * (high - low):
+        return {"cmap": "RdBu_r", "norm": TwoSlopeNorm(0.0, low, high)}
+    return {"cmap": "viridis"}
 
 
 def section_map(problem: Any, quantity: str = "szz", *, plane_y: Optional[float] = None,
@@ -234,6 +254,7 @@ def section_map(problem: Any, quantity: str = "szz", *, plane_y: Optional[float]
     A point on an interface is taken in the layer above."""
     import matplotlib.pyplot as plt
 
+    _check_quantities([quantity])
     layout = _understood_layout(problem)
     depth = layout.default_depth() if depth is None else float(depth)
     if plane_y is None:

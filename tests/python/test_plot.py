@@ -113,3 +113,82 @@ def test_map_draws_contours_layers_and_the_loads_crossing_the_plane():
     assert colourbar.get_ylabel() == "szz: stress (MPa)"
     assert "base" in texts(ax)
     plt.close(fig)
+
+
+# Through the engine and the command line.
+import json
+import subprocess
+import sys
+
+import kestral
+
+SECTION_FILE = {
+    "layers": [{"name": "asphalt", "E": 3000, "nu": 0.35, "thickness": 150},
+               {"name": "base", "E": 300, "nu": 0.35, "thickness": 250,
+                "interface_below": {"spring": 0.5}},
+               {"E": 60, "nu": 0.40}],
+    "loads": [{"x": 0, "y": 0, "load": 20000, "pressure": 0.56},
+              {"x": 310, "y": 0, "load": 20000, "pressure": 0.56}],
+    "points": [{"z": 10}],
+}
+
+
+def test_profile_through_the_engine_draws_its_rows(tmp_path):
+    fig, ax = plt.subplots()
+    plot.profile(SECTION_FILE, at=[(0, 0), (155, 0)], quantities=["exx", "ezz"], samples=11,
+                 depth=500, ax=ax)
+    lines = [line for line in ax.get_lines() if " at (" in line.get_label()]
+    assert len(lines) == 4
+    # 11 depths plus both faces of each interface, as analyse gives them.
+    depths = np.union1d(np.linspace(0, 500, 11), [150, 400])
+    r = kestral.analyse(SECTION_FILE["layers"], SECTION_FILE["loads"], x=155, y=0, z=depths)
+    np.testing.assert_array_equal(lines[2].get_ydata(), r["z"])
+    np.testing.assert_array_equal(lines[2].get_xdata(), r["exx"] * 1e6)
+    assert sorted(texts(ax)) == ["asphalt", "base", "layer 3", "spring 0.5"]
+    plt.close(fig)
+
+
+def python_m_kestral(*arguments):
+    return subprocess.run([sys.executable, "-m", "kestral", *map(str, arguments)],
+                          capture_output=True, text=True)
+
+
+def test_command_writes_profile_and_map_pictures(tmp_path):
+    problem = tmp_path / "section.json"
+    problem.write_text(json.dumps(SECTION_FILE))
+    for extra, name in (([], "profile.png"), (["--map", "-q", "exx", "--depth", "300", "--grid", "9,5"], "map.png")):
+        out = tmp_path / name
+        run = python_m_kestral("plot", problem, "--profile", "0,0", "--profile", "155,0",
+                               "-o", out, *extra) if not extra else \
+            python_m_kestral("plot", problem, "-o", out, *extra)
+        assert run.returncode == 0, run.stderr
+        assert out.read_bytes()[:8] == b"\x89PNG\r\n\x1a\n"
+    assert sorted(p.name for p in tmp_path.iterdir()) == ["map.png", "profile.png", "section.json"]
+
+
+def test_command_mistakes(tmp_path):
+    problem = tmp_path / "section.json"
+    problem.write_text(json.dumps(SECTION_FILE))
+    bad = tmp_path / "bad.json"
+    bad.write_text(json.dumps({**SECTION_FILE, "tolerance": 1}))
+    cases = [
+        (["plot", tmp_path / "none.json", "-o", tmp_path / "a.png"], 1, "none.json: cannot read: "),
+        (["plot", bad, "-o", tmp_path / "a.png"], 1, "tolerance"),
+        (["plot", problem, "-q", "exx", "-q", "szz", "-o", tmp_path / "a.png"], 1,
+         "cannot share an axis"),
+        (["plot", problem, "-q", "nothing", "-o", tmp_path / "a.png"], 1, "'nothing' is not a result that can be drawn"),
+        (["plot", problem, "--map", "--profile", "0,0", "-o", tmp_path / "a.png"], 1,
+         "give one"),
+        (["plot", problem, "-o", tmp_path / "no" / "a.png"], 1, "cannot be written"),
+        (["plot", problem, "--profile", "0;0", "-o", tmp_path / "a.png"], 2, "not a place x,y"),
+        (["plot", problem, "--map", "--grid", "1,5", "-o", tmp_path / "a.png"], 2,
+         "at least 2 by 2"),
+        (["plot", problem], 2, "-o"),
+    ]
+    for arguments, status, text in cases:
+        run = python_m_kestral(*arguments)
+        assert run.returncode == status, (arguments, run.stderr)
+        assert text in run.stderr
+        if status == 1:
+            assert run.stderr.count("\n") == 1, run.stderr
+    assert sorted(p.name for p in tmp_path.iterdir()) == ["bad.json", "section.json"]
