@@ -83,7 +83,8 @@ int run(const CommandLine& command) {
 
 int main(int argc, char** argv) {
   CLI::App app{"The general layered-elastic engine on a problem file: one table of stresses,\n"
-               "displacements and strains (with error estimates) at every point."};
+               "displacements and strains (with error estimates) at every point.",
+               "kestral-analyse"};
   app.set_version_flag("--version", "kestral-analyse " KESTRAL_VERSION);
   CommandLine command;
   app.add_option("FILE", command.input, "problem file (JSON), or a KESTRAL.in with --legacy")->required();
@@ -93,7 +94,7 @@ int main(int argc, char** argv) {
       ->check(CLI::IsMember({"csv", "json"}))
       ->option_text("csv|json");
   auto* tolerance = app.add_option("--tolerance", command.tolerance,
-                                   "relative accuracy asked of the engine, 1e-12 to 0.01 (replaces the file's)");
+                                   "relative accuracy asked of the engine, above 1e-14 and at most 0.01 (replaces the file's)");
   auto* jobs = app.add_option("-j", command.jobs, "threads, 1 to 256 (default: one per core)")->option_text("N");
   app.add_flag("--legacy", command.legacy, "FILE is a legacy KESTRAL.in (with gauss.qua beside it)");
   try {
@@ -107,7 +108,7 @@ int main(int argc, char** argv) {
   }
   if (tolerance->count() > 0) {
     command.tolerance_given = true;
-    if (!(command.tolerance >= kMinTolerance && command.tolerance <= kMaxTolerance)) {
+    if (!tolerance_allowed(command.tolerance)) {
       return usage_error("--tolerance is " + number_text(command.tolerance) + ", must be " + kToleranceLimits);
     }
   }

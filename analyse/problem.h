@@ -36,10 +36,10 @@ struct LoadInput {
 // Most points one problem may hold (the table holds about 0.3 kB a row).
 inline constexpr std::size_t kMaxProblemPoints = 1'000'000;
 
-// The relative accuracy a problem may ask of the engine.
-inline constexpr double kMinTolerance = 1e-12;
-inline constexpr double kMaxTolerance = 1e-2;
-inline constexpr const char* kToleranceLimits = "1e-12 to 0.01";
+// The relative accuracy a problem may ask of the engine: above
+// multilayer::kMinTolerance, at most multilayer::kMaxTolerance.
+inline constexpr const char* kToleranceLimits = "above 1e-14 and at most 0.01";
+bool tolerance_allowed(double tolerance);
 
 struct Problem {
   std::string source;                      // the file, as messages name it

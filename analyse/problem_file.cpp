@@ -1,9 +1,13 @@
 #include "analyse/problem_file.h"
 
+#include <algorithm>
+#include <cmath>
+#include <numbers>
 #include <utility>
 
 #include "analyse/json_document.h"
 #include "analyse/json_fields.h"
+#include "multilayer/validation.h"
 
 namespace kestral::analyse {
 namespace {
@@ -25,9 +29,21 @@ struct Reader {
     return number;
   }
 
+  // The engine takes coordinates up to 1e100 mm in size; the limit in the
+  // problem's length unit.
+  double coordinate_limit() const { return multilayer::kMaxCoordinate / problem.units.length_factor(); }
+
+  double coordinate(const json& value, const std::string& place) const {
+    const double number = fields.number(value, place);
+    if (!(std::abs(number) <= coordinate_limit())) {
+      fields.fail(place, "is " + number_text(number) + ", must be at most " + number_text(coordinate_limit()) + " in size");
+    }
+    return number;
+  }
+
   double optional_coordinate(const json& object, const std::string& place, std::string_view key) const {
     const json* value = FieldReader::member(object, key);
-    return value == nullptr ? 0.0 : fields.number(*value, place_of_key(place, key));
+    return value == nullptr ? 0.0 : coordinate(*value, place_of_key(place, key));
   }
 
   Side side(const json& object, const std::string& place) const {
@@ -137,6 +153,39 @@ struct Reader {
       echo.push_back(layer_echo);
     }
     problem.echo["layers"] = echo;
+    check_modulus_ratio(layers);
+  }
+
+  // The engine solves moduli at most 1e12 apart; name the later of the two
+  // extremes, against the earlier.
+  void check_modulus_ratio(const json& layers) const {
+    const auto& stack = problem.section.layers;
+    std::size_t low = 0, high = 0;
+    for (std::size_t k = 1; k < stack.size(); ++k) {
+      if (stack[k].modulus < stack[low].modulus) low = k;
+      if (stack[k].modulus > stack[high].modulus) high = k;
+    }
+    if (stack[high].modulus <= multilayer::kMaxModulusRatio * stack[low].modulus) return;
+    const std::size_t later = std::max(low, high), earlier = std::min(low, high);
+    const auto E = [&layers](std::size_t k) { return number_text(layers[k]["E"].get<double>()); };
+    fields.fail(place_of_key(place_of_element("layers", later), "E"),
+                "is " + E(later) + ", more than 1e12 times " + (later == high ? "that" : "less than that") + " of layers[" +
+                    std::to_string(earlier) + "] (" + E(earlier) + ")");
+  }
+
+  // The engine needs every finite layer at least 1e-6 of the largest load
+  // radius thick.
+  void check_thin_layers(const json& layers) const {
+    double radius = 0.0;
+    for (const LoadInput& load : problem.loads) {
+      radius = std::max(radius, load.by_force ? std::sqrt(load.force / (std::numbers::pi * load.pressure)) : load.radius);
+    }
+    for (std::size_t k = 0; k + 1 < problem.section.layers.size(); ++k) {
+      if (problem.section.layers[k].thickness >= multilayer::kMinThicknessOverRadius * radius) continue;
+      fields.fail(place_of_key(place_of_element("layers", k), "thickness"),
+                  "is " + number_text(layers[k]["thickness"].get<double>()) +
+                      ", less than 1e-6 of the largest load radius (" + number_text(radius / problem.units.length_factor()) + ")");
+    }
   }
 
   void read_loads(const json& loads) {
@@ -184,7 +233,11 @@ struct Reader {
   }
 
   double depth(const json& value, const std::string& place) const {
-    return checked(value, place, [](double z) { return z >= 0.0; }, "0 or more (down from the surface)");
+    const double z = fields.number(value, place);
+    if (!(z >= 0.0 && z <= coordinate_limit())) {
+      fields.fail(place, "is " + number_text(z) + ", must be 0 to " + number_text(coordinate_limit()) + " (down from the surface)");
+    }
+    return z;
   }
 
   void read_points(const json& points) {
@@ -212,7 +265,7 @@ struct Reader {
     std::vector<double> result;
     for (std::size_t i = 0; i < values.size(); ++i) {
       const std::string element = place_of_element(place, i);
-      result.push_back(is_depth ? depth(values[i], element) : fields.number(values[i], element));
+      result.push_back(is_depth ? depth(values[i], element) : coordinate(values[i], element));
     }
     return result;
   }
@@ -263,6 +316,7 @@ Problem read_problem(const nlohmann::json& document, const std::string& source) 
   reader.read_units(FieldReader::member(document, "units"));
   reader.read_layers(fields.required(document, "", "layers"));
   reader.read_loads(fields.required(document, "", "loads"));
+  reader.check_thin_layers(document["layers"]);
   const json* points = FieldReader::member(document, "points");
   const json* grid = FieldReader::member(document, "grid");
   if (points == nullptr && grid == nullptr) fields.fail("points", "missing: give \"points\", \"grid\" or both");
@@ -270,8 +324,7 @@ Problem read_problem(const nlohmann::json& document, const std::string& source) 
   if (grid != nullptr) reader.read_grid(*grid);
   if (problem.points.empty()) fields.fail("points", "none given: \"points\" is empty and there is no \"grid\"");
   if (const json* tolerance = FieldReader::member(document, "tolerance")) {
-    problem.tolerance = reader.checked(*tolerance, "tolerance", [](double t) { return t >= kMinTolerance && t <= kMaxTolerance; },
-                                       kToleranceLimits);
+    problem.tolerance = reader.checked(*tolerance, "tolerance", tolerance_allowed, kToleranceLimits);
   }
   problem.echo["tolerance"] = problem.tolerance;
   return problem;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "multilayer/validation.h"
+
 namespace kestral::analyse {
 
 std::vector<multilayer::Load> engine_loads(const Problem& problem) {
@@ -26,8 +28,11 @@ std::vector<multilayer::Result> analyse_problem(const Problem& problem, const Ru
   const std::size_t total = problem.points.size();
   std::vector<multilayer::Point> block;
   try {
-    for (std::size_t first = 0; first < total; first += kPointsPerBlock) {
-      const std::size_t last = std::min(total, first + kPointsPerBlock);
+    // Once over all points, so that a refusal numbers them as the table does.
+    multilayer::validate_problem(problem.section, loads, problem.points, options);
+    const std::size_t block_size = std::max<std::size_t>(1, settings.points_per_block);
+    for (std::size_t first = 0; first < total; first += block_size) {
+      const std::size_t last = std::min(total, first + block_size);
       const auto begin = problem.points.begin();
       block.assign(begin + static_cast<std::ptrdiff_t>(first), begin + static_cast<std::ptrdiff_t>(last));
       for (multilayer::Result& row : multilayer::analyse(problem.section, loads, block, options)) {

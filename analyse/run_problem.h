@@ -20,6 +20,7 @@ inline constexpr std::size_t kPointsPerBlock = 4096;
 struct RunSettings {
   std::optional<double> tolerance;  // replaces the problem's when given
   int threads = 1;                  // engine threads; 0: one per core
+  std::size_t points_per_block = kPointsPerBlock;
   // Called after each block with the points done and the total.
   std::function<void(std::size_t, std::size_t)> progress;
 };
