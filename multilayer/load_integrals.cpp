@@ -89,58 +89,91 @@ void integrand(NodeCache& cache, const PanelNodes& panel, const Setting& s,
   }
 }
 
-Attempt integrate_at_level(NodeCache& cache, const Setting& s, int level) {
+// One panel by the Kronrod rule: value, QUADPACK error and largest |f|.
+struct PanelSums {
+  Six value{}, error{}, biggest{};
+  double upper = 0;
+};
+
+PanelSums panel_sums(NodeCache& cache, const Setting& s, int level, std::int64_t index) {
   const KronrodRule& rule = kronrod_rule();
-  Attempt out;
-  const double width = std::ldexp(1.0, -level);
-  const double deepest = s.section.deepest_interface();
-  int grading = 0;
-  if (deepest > 0.0) {
-    grading = static_cast<int>(std::ceil(std::log2(width * 8.0 * deepest)));
-    grading = std::clamp(grading, 0, 64);
-  }
+  const PanelNodes& panel = cache.panel(level, index);
   std::array<Six, kKronrodNodes> f{};
-  // Panel `count` of the sequence: [0, w 2^-grading], then the graded panels
-  // doubling up to [w / 2, w], then [w, 2w], [2w, 3w], ...
-  auto panel_of = [&](std::size_t count) -> std::pair<int, std::int64_t> {
-    const auto g = static_cast<std::size_t>(grading);
-    if (count == 0) return {level + grading, 0};
-    if (count <= g) return {level + grading - static_cast<int>(count - 1), 1};
-    return {level, static_cast<std::int64_t>(count - g)};
-  };
-  for (std::size_t count = 0;; ++count) {
-    const auto [panel_level, panel_index] = panel_of(count);
-    const PanelNodes& panel = cache.panel(panel_level, panel_index);
-    integrand(cache, panel, s, f);
-    const double half = (panel.upper - panel.lower) / 2.0;
-    Six biggest{};
-    Six contribution{};
+  integrand(cache, panel, s, f);
+  const double half = (panel.upper - panel.lower) / 2.0;
+  PanelSums out;
+  out.upper = panel.upper;
+  for (std::size_t q = 0; q < kQuantities; ++q) {
+    double kronrod = 0, gauss = 0, absolute = 0;
+    for (std::size_t k = 0; k < static_cast<std::size_t>(kKronrodNodes); ++k) {
+      kronrod += rule.kronrod_weight[k] * f[k][q];
+      gauss += rule.gauss_weight[k] * f[k][q];
+      absolute += rule.kronrod_weight[k] * std::fabs(f[k][q]);
+      out.biggest[q] = std::max(out.biggest[q], std::fabs(f[k][q]));
+    }
+    const double mean = kronrod / 2.0;
+    double spread = 0;
+    for (std::size_t k = 0; k < static_cast<std::size_t>(kKronrodNodes); ++k) {
+      spread += rule.kronrod_weight[k] * std::fabs(f[k][q] - mean);
+    }
+    out.value[q] = kronrod * half;
+    out.error[q] = kronrod_error(kronrod * half, gauss * half, spread * half, absolute * half);
+  }
+  return out;
+}
+
+constexpr int kMaxGrading = 200;
+
+Attempt integrate_at_level(NodeCache& cache, const Setting& s, int level) {
+  Attempt out;
+  auto add = [&](const PanelSums& p) {
     for (std::size_t q = 0; q < kQuantities; ++q) {
-      double kronrod = 0, gauss = 0, absolute = 0;
-      for (std::size_t k = 0; k < static_cast<std::size_t>(kKronrodNodes); ++k) {
-        kronrod += rule.kronrod_weight[k] * f[k][q];
-        gauss += rule.gauss_weight[k] * f[k][q];
-        absolute += rule.kronrod_weight[k] * std::fabs(f[k][q]);
-        biggest[q] = std::max(biggest[q], std::fabs(f[k][q]));
-      }
-      const double mean = kronrod / 2.0;
-      double spread = 0;
-      for (std::size_t k = 0; k < static_cast<std::size_t>(kKronrodNodes); ++k) {
-        spread += rule.kronrod_weight[k] * std::fabs(f[k][q] - mean);
-      }
-      contribution[q] = kronrod * half;
-      out.value[q] += contribution[q];
-      out.error[q] += kronrod_error(kronrod * half, gauss * half, spread * half, absolute * half);
+      out.value[q] += p.value[q];
+      out.error[q] += p.error[q];
     }
     ++out.panels;
+  };
+  const double width = std::ldexp(1.0, -level);
+  const double longest = s.section.longest_length();
+  int grading = 0;
+  if (longest > 0.0) grading = std::clamp(static_cast<int>(std::ceil(std::log2(width * 16.0 * longest))), 0, 64);
 
-    const double reach = panel.upper * s.decay_length;
+  // Towards m = 0: the first panel [0, w 2^-finest] is accepted when its two
+  // halves agree with it; otherwise the grading goes one level deeper (the
+  // layer constants may vary on a scale the section's lengths do not show).
+  int finest = level + grading;
+  PanelSums whole = panel_sums(cache, s, finest, 0);
+  for (int extra = 0;; ++extra) {
+    const PanelSums lower = panel_sums(cache, s, finest + 1, 0);
+    const PanelSums upper = panel_sums(cache, s, finest + 1, 1);
+    bool agree = true;
+    Six gap{};
+    for (std::size_t q = 0; q < kQuantities; ++q) {
+      gap[q] = std::fabs(whole.value[q] - lower.value[q] - upper.value[q]);
+      if (gap[q] > 0.01 * s.tolerance) agree = false;
+    }
+    if (agree || extra == kMaxGrading) {
+      add(lower);
+      add(upper);
+      for (std::size_t q = 0; q < kQuantities; ++q) out.error[q] += gap[q];
+      break;
+    }
+    add(upper);
+    whole = lower;
+    ++finest;
+  }
+  // The graded panels doubling up to [w / 2, w], then [w, 2w], [2w, 3w], ...
+  for (int l = level + grading; l > level; --l) add(panel_sums(cache, s, l, 1));
+  for (std::int64_t index = 1;; ++index) {
+    const PanelSums p = panel_sums(cache, s, level, index);
+    add(p);
+    const double reach = p.upper * s.decay_length;
     if (reach < 8.0) continue;
     Six tail{};
     bool converged = true;
     for (std::size_t q = 0; q < kQuantities; ++q) {
-      tail[q] = 2.0 * biggest[q] / s.decay_length;
-      if (tail[q] + std::fabs(contribution[q]) > 0.25 * s.tolerance) converged = false;
+      tail[q] = 2.0 * p.biggest[q] / s.decay_length;
+      if (tail[q] + std::fabs(p.value[q]) > 0.25 * s.tolerance) converged = false;
     }
     if (converged || reach >= kUnderflowDecay || out.panels >= kMaxPanels) {
       for (std::size_t q = 0; q < kQuantities; ++q) out.error[q] += tail[q];

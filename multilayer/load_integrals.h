@@ -10,8 +10,9 @@
 // kernel, decaying like e^{-m z}) is integrated over panels of the dyadic
 // family of node_cache.h no wider than half a period of the fastest
 // oscillation, pi / (r + a), nor than 3 / (decay length); the first panel is
-// graded geometrically towards m = 0 down to 1 / (8 depth of the deepest
-// interface), where the layer constants vary on that scale. Each panel is
+// graded geometrically towards m = 0 down to 1 / (16 L), L the longest
+// length on which the layer constants vary (scaled_section.h), and further
+// until the first panel agrees with the sum of its halves. Each panel is
 // integrated by the 15-point Kronrod rule with QUADPACK's estimate of its
 // error from the embedded 7-point Gauss rule.
 //
