@@ -185,8 +185,13 @@ def test_command_mistakes(tmp_path):
          "at least 2 by 2"),
         (["plot", problem], 2, "-o"),
     ]
-    for arguments, status, text in cases:
-        run = python_m_kestral(*arguments)
+    # All at once: each spends most of its second starting the interpreter.
+    running = [subprocess.Popen([sys.executable, "-m", "kestral", *map(str, arguments)],
+                                stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+               for arguments, _, _ in cases]
+    for (arguments, status, text), process in zip(cases, running):
+        _, stderr = process.communicate()
+        run = subprocess.CompletedProcess(arguments, process.returncode, "", stderr)
         assert run.returncode == status, (arguments, run.stderr)
         assert text in run.stderr
         if status == 1:
