@@ -252,3 +252,23 @@ def test_the_engine_runs_without_the_gil():
     took = time.perf_counter() - start
     assert took > 0.05, "the problem ran too fast to tell"
     assert ticks > 10
+
+
+def test_boussinesq_on_the_axis_in_every_unit():
+    # A homogeneous half-space under a uniform circle: on the axis
+    # szz = -q (1 - z^3 / (a^2 + z^2)^1.5) (Boussinesq), the same in any
+    # units. 1e-9 relative: the engine's default tolerance is 1e-8 of q, and
+    # its closed-form half-space part makes the axis far better than that.
+    for units, a, q, depths in (({"length": "mm", "stress": "MPa", "force": "N"}, 150.0, 0.7,
+                                 [0.0, 75.0, 150.0, 600.0]),
+                                ({"length": "m", "stress": "kPa", "force": "kN"}, 0.15, 700.0,
+                                 [0.0, 0.075, 0.15, 0.6]),
+                                ({"length": "in", "stress": "psi", "force": "lbf"}, 6.0, 100.0,
+                                 [0.0, 3.0, 6.0, 24.0])):
+        r = kestral.analyse([kestral.Layer(E=200 * q, nu=0.35)],
+                            [kestral.Load(radius=a, pressure=q)], x=0, y=0, z=depths,
+                            units=units)
+        z = np.array(depths)
+        expected = -q * (1 - z**3 / (a * a + z * z) ** 1.5)
+        np.testing.assert_allclose(r["szz"], expected, rtol=0, atol=1e-9 * q)
+        assert r.units["szz"] == units["stress"]
