@@ -1,12 +1,13 @@
 """Depth profiles of the horizontal and vertical strains under a wheel and
 midway between the two wheels of a dual wheel, and a map of the vertical
 stress in the plane through the wheels; saves profile.png and map.png
-beside this file.
+beside this file (or in the folder given).
 
-    python3 examples/python/profile_plot.py
+    python3 examples/python/profile_plot.py [FOLDER]
 """
 
 import pathlib
+import sys
 
 import matplotlib
 
@@ -16,7 +17,7 @@ import matplotlib.pyplot as plt
 import kestral
 from kestral import plot
 
-HERE = pathlib.Path(__file__).resolve().parent
+HERE = pathlib.Path(sys.argv[1] if len(sys.argv) > 1 else pathlib.Path(__file__).resolve().parent)
 
 problem = kestral.Problem(
     kestral.Section([kestral.Layer(name="asphalt", E=3000, nu=0.35, thickness=150),
