@@ -9,4 +9,5 @@ PYBIND11_MODULE(_kestral, module) {
   module.doc() = "The layered-elastic engine of kestral (use the package kestral).";
   kestral::python::bind_problem(module);
   kestral::python::bind_legacy(module);
+  kestral::python::bind_engine_timing(module);
 }

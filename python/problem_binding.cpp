@@ -2,9 +2,6 @@
 // values laid out as a file, through the reader of kestral-analyse, its
 // engine run and its table, so that results and messages are the program's.
 // The GIL is released from reading to the finished table.
-#include <algorithm>
-#include <chrono>
-#include <ctime>
 #include <cmath>
 #include <functional>
 #include <optional>
@@ -29,12 +26,6 @@ using namespace pybind11::literals;
 using analyse::Problem;
 using analyse::ResultTable;
 
-namespace {
-
-using Coordinates = py::array_t<double, py::array::c_style | py::array::forcecast>;
-
-// Runs `work` without the GIL; a problem error becomes ValueError with the
-// program's message once the GIL is back.
 void without_gil(const std::function<void()>& work) {
   std::optional<std::string> failure;
   {
@@ -49,6 +40,10 @@ void without_gil(const std::function<void()>& work) {
   }
   if (failure) throw py::value_error(*failure);
 }
+
+namespace {
+
+using Coordinates = py::array_t<double, py::array::c_style | py::array::forcecast>;
 
 std::string side_of(const py::object& side, std::size_t index) {
   if (py::isinstance<py::str>(side)) return side.cast<std::string>();
@@ -171,41 +166,6 @@ py::object problem_document(const std::string& path) {
   return python_from_json(nlohmann::ordered_json(document));
 }
 
-double process_cpu_seconds() {
-  timespec now{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-  return static_cast<double>(now.tv_sec) + 1e-9 * static_cast<double>(now.tv_nsec);
-}
-
-// The engine alone on the problem as read (multilayer::analyse, nothing
-// else), for the benchmark of the binding's overhead: the best of `repeats`
-// runs, as (wall seconds, process CPU seconds). CPU time hardly depends on
-// what else the machine runs; wall time does.
-std::pair<double, double> engine_seconds(const py::object& problem, const std::string& source,
-                                         int repeats, int threads) {
-  const nlohmann::json document = json_from_python(problem);
-  double best_wall = INFINITY;
-  double best_cpu = INFINITY;
-  without_gil([&] {
-    const Problem read = analyse::read_problem(document, source);
-    const std::vector<multilayer::Load> loads = analyse::engine_loads(read);
-    multilayer::Options options;
-    options.tolerance = read.tolerance;
-    options.threads = threads;
-    for (int i = 0; i < repeats; ++i) {
-      const double cpu_start = process_cpu_seconds();
-      const auto start = std::chrono::steady_clock::now();
-      const auto rows = multilayer::analyse(read.section, loads, read.points, options);
-      const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-      const double cpu = process_cpu_seconds() - cpu_start;
-      if (rows.empty()) continue;
-      best_wall = std::min(best_wall, took.count());
-      best_cpu = std::min(best_cpu, cpu);
-    }
-  });
-  return {best_wall, best_cpu};
-}
-
 }  // namespace
 
 void bind_problem(py::module_& module) {
@@ -220,8 +180,6 @@ void bind_problem(py::module_& module) {
              "The problem as the reader understands it.");
   module.def("problem_document", &problem_document, "path"_a,
              "A problem file parsed as kestral-analyse parses it, not yet read.");
-  module.def("engine_seconds", &engine_seconds, "problem"_a, "source"_a, "repeats"_a = 5,
-             "threads"_a = 1, "Best wall and CPU times of the engine alone on the problem (benchmark).");
 }
 
 }  // namespace kestral::python

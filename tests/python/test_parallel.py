@@ -48,6 +48,7 @@ def assert_same(results, expected):
             assert got == want
             continue
         assert list(got) == list(want)
+        assert got.problem == want.problem
         for name in want:
             assert np.array_equal(got[name], want[name]), name
 
