@@ -2,6 +2,7 @@
 // KESTRAL.in), one table of results as CSV or JSON. Exit status 0 for a
 // table written, 1 for a problem or file that failed (one line on standard
 // error, nothing written), 2 for a usage error.
+#include <filesystem>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -114,6 +115,11 @@ int main(int argc, char** argv) {
   }
   if (jobs->count() > 0 && (command.jobs < 1 || command.jobs > 256)) {
     return usage_error("-j is " + std::to_string(command.jobs) + ", must be 1 to 256");
+  }
+  // Replacing the problem by its own table would lose the problem.
+  std::error_code error;
+  if (!command.output.empty() && std::filesystem::equivalent(command.input, command.output, error)) {
+    return usage_error("-o " + command.output + " is the problem file itself");
   }
   return run(command);
 }

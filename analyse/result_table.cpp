@@ -10,7 +10,7 @@ using multilayer::Result;
 
 struct NumberColumn {
   const char* name;
-  enum Kind { plain, length, stress } kind;
+  enum Kind { plain, length, stress } kind;  // also the index of its factor
   std::function<double(const Result&)> value;
 };
 
@@ -55,11 +55,8 @@ const char* face_name(multilayer::Face face) {
   return "inside";
 }
 
-Column number_column(const char* name, std::string unit, std::size_t rows) {
-  Column column{name, std::move(unit), false, {}, {}};
-  column.numbers.reserve(rows);
-  return column;
-}
+Column number_column(const char* name, std::string unit) { return Column{name, std::move(unit), false, {}, {}}; }
+Column text_column(const char* name) { return Column{name, "", true, {}, {}}; }
 
 }  // namespace
 
@@ -70,54 +67,54 @@ const Column* ResultTable::find(const std::string& name) const {
   return nullptr;
 }
 
-ResultTable make_result_table(const Problem& problem, const std::vector<multilayer::Result>& rows) {
+ResultTable empty_result_table(const Problem& problem) {
   const std::string length(unit_name(problem.units.length));
   const std::string stress(unit_name(problem.units.stress));
-  const double length_factor = problem.units.length_factor();
-  const double stress_factor = problem.units.stress_factor();
-  const std::size_t count = rows.size();
-
   ResultTable table;
-  table.rows = count;
-  Column point = number_column("point", "", count);
-  Column x = number_column("x", length, count);
-  Column y = number_column("y", length, count);
-  Column z = number_column("z", length, count);
-  Column side{"side", "", true, {}, {}};
-  Column layer = number_column("layer", "", count);
-  Column layer_name{"layer_name", "", true, {}, {}};
-  for (const Result& row : rows) {
-    const auto& where = problem.coordinates.at(row.point);
-    point.numbers.push_back(static_cast<double>(row.point + 1));
-    x.numbers.push_back(where[0]);
-    y.numbers.push_back(where[1]);
-    z.numbers.push_back(where[2]);
-    side.texts.emplace_back(face_name(row.face));
-    layer.numbers.push_back(row.layer + 1);
-    layer_name.texts.push_back(problem.layer_names.at(static_cast<std::size_t>(row.layer)));
-  }
-  table.columns = {std::move(point), std::move(x), std::move(y), std::move(z), std::move(side), std::move(layer)};
-  if (problem.has_layer_names()) table.columns.push_back(std::move(layer_name));
-
+  table.columns = {number_column("point", ""), number_column("x", length), number_column("y", length),
+                   number_column("z", length), text_column("side"), number_column("layer", "")};
+  if (problem.has_layer_names()) table.columns.push_back(text_column("layer_name"));
   for (const NumberColumn& quantity : result_columns()) {
-    const double factor = quantity.kind == NumberColumn::stress   ? stress_factor
-                          : quantity.kind == NumberColumn::length ? length_factor
-                                                              : 1.0;
-    Column column = number_column(quantity.name,
-                                  quantity.kind == NumberColumn::stress   ? stress
-                                  : quantity.kind == NumberColumn::length ? length
-                                                                      : std::string(),
-                                  count);
-    for (const Result& row : rows) {
-      const double value = quantity.value(row) / factor;
-      if (!std::isfinite(value)) {
+    table.columns.push_back(number_column(quantity.name, quantity.kind == NumberColumn::stress   ? stress
+                                                         : quantity.kind == NumberColumn::length ? length
+                                                                                                 : std::string()));
+  }
+  return table;
+}
+
+void append_result_rows(ResultTable& table, const Problem& problem, const std::vector<multilayer::Result>& rows) {
+  // Check every value first, so that a refused block leaves the table as it was.
+  const double factors[] = {1.0, problem.units.length_factor(), problem.units.stress_factor()};
+  for (const Result& row : rows) {
+    for (const NumberColumn& quantity : result_columns()) {
+      if (!std::isfinite(quantity.value(row) / factors[quantity.kind])) {
         throw ProblemError(problem.source + ": point " + std::to_string(row.point + 1) + ": " + quantity.name +
                            " did not come out as a finite number");
       }
-      column.numbers.push_back(value);
     }
-    table.columns.push_back(std::move(column));
   }
+  const bool named = problem.has_layer_names();
+  const std::size_t first_result = named ? 7 : 6;
+  for (const Result& row : rows) {
+    const auto& where = problem.coordinates.at(row.point);
+    table.columns[0].numbers.push_back(static_cast<double>(row.point + 1));
+    table.columns[1].numbers.push_back(where[0]);
+    table.columns[2].numbers.push_back(where[1]);
+    table.columns[3].numbers.push_back(where[2]);
+    table.columns[4].texts.emplace_back(face_name(row.face));
+    table.columns[5].numbers.push_back(row.layer + 1);
+    if (named) table.columns[6].texts.push_back(problem.layer_names.at(static_cast<std::size_t>(row.layer)));
+    std::size_t c = first_result;
+    for (const NumberColumn& quantity : result_columns()) {
+      table.columns[c++].numbers.push_back(quantity.value(row) / factors[quantity.kind]);
+    }
+  }
+  table.rows += rows.size();
+}
+
+ResultTable make_result_table(const Problem& problem, const std::vector<multilayer::Result>& rows) {
+  ResultTable table = empty_result_table(problem);
+  append_result_rows(table, problem, rows);
   return table;
 }
 

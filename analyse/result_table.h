@@ -40,4 +40,9 @@ struct ResultTable {
 // to converge), so that no table shows NaN.
 ResultTable make_result_table(const Problem& problem, const std::vector<multilayer::Result>& rows);
 
+// The same in steps: the columns without rows, then rows appended block by
+// block (so that the engine's rows need not all be held at once).
+ResultTable empty_result_table(const Problem& problem);
+void append_result_rows(ResultTable& table, const Problem& problem, const std::vector<multilayer::Result>& rows);
+
 }  // namespace kestral::analyse

@@ -29,11 +29,16 @@ struct RunSettings {
 std::vector<multilayer::Load> engine_loads(const Problem& problem);
 
 // The engine's rows for every point, in point order (Result::point indexes
-// problem.points). A problem the engine refuses throws ProblemError
-// "<source>: <the engine's message>".
+// problem.points), handed to `take` block by block. A problem the engine
+// refuses throws ProblemError "<source>: <the engine's message>" before any
+// block is computed.
+void analyse_in_blocks(const Problem& problem, const RunSettings& settings,
+                       const std::function<void(const std::vector<multilayer::Result>&)>& take);
+
+// All the rows at once.
 std::vector<multilayer::Result> analyse_problem(const Problem& problem, const RunSettings& settings);
 
-// analyse_problem, then the table.
+// The table of the rows, built block by block.
 ResultTable analyse_to_table(const Problem& problem, const RunSettings& settings);
 
 }  // namespace kestral::analyse

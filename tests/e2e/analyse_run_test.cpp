@@ -113,7 +113,8 @@ TEST(AnalyseRun, UsageErrorsHaveStatusTwo) {
   write_text(folder.path() / "p.json", kProblem);
   const std::vector<std::vector<std::string>> cases{
       {}, {"--bogus", "p.json"}, {"p.json", "--format", "xml"}, {"p.json", "-j", "0"}, {"p.json", "-j", "x"},
-      {"p.json", "--tolerance", "1"}, {"p.json", "--tolerance", "0"}, {"p.json", "other.json"}, {"p.json", "-o"}};
+      {"p.json", "--tolerance", "1"}, {"p.json", "--tolerance", "0"}, {"p.json", "other.json"}, {"p.json", "-o"},
+      {"p.json", "-o", "p.json"}};
   for (const auto& arguments : cases) {
     const ProgramRun run = run_program_in(folder.path(), kAnalyse, arguments);
     EXPECT_EQ(run.status, 2) << ::testing::PrintToString(arguments);
@@ -123,6 +124,9 @@ TEST(AnalyseRun, UsageErrorsHaveStatusTwo) {
   }
   EXPECT_EQ(run_program_in(folder.path(), kAnalyse, {"p.json", "--tolerance", "1"}).errors,
             "kestral-analyse: --tolerance is 1, must be above 1e-14 and at most 0.01 (kestral-analyse --help shows the usage)\n");
+  EXPECT_EQ(run_program_in(folder.path(), kAnalyse, {"p.json", "-o", "./p.json"}).errors,
+            "kestral-analyse: -o ./p.json is the problem file itself (kestral-analyse --help shows the usage)\n");
+  EXPECT_EQ(read_text(folder.path() / "p.json"), kProblem);
   EXPECT_EQ(files_in(folder.path()), 1u);
 }
 
