@@ -54,6 +54,7 @@ Result compute_row(NodeCache& cache, const Job& job, std::size_t row) {
   const RowPlace& where = job.row_place[row];
   const double unit = job.section.length_unit;
   Superposed total;
+  cache.forget_point();
   for (const ScaledLoad& load : job.loads) {
     const double dx = point.x / unit - load.x;
     const double dy = point.y / unit - load.y;

@@ -11,14 +11,18 @@ namespace {
 
 KronrodRule make_rule() {
   using Kronrod = boost::math::quadrature::gauss_kronrod<double, kKronrodNodes>;
-  using Gauss = boost::math::quadrature::gauss<double, 7>;
+  using Gauss = boost::math::quadrature::gauss<double, kGaussNodes>;
   const auto& x = Kronrod::abscissa();  // 0 first, then ascending
   const auto& wk = Kronrod::weights();
-  const auto& wg = Gauss::weights();    // at Kronrod abscissae 0, 2, 4, 6
+  const auto& xg = Gauss::abscissa();
+  const auto& wg = Gauss::weights();
   KronrodRule rule;
   const int centre = kKronrodNodes / 2;
   for (int i = 0; i <= centre; ++i) {
-    const double gauss = i % 2 == 0 ? wg[static_cast<std::size_t>(i / 2)] : 0.0;
+    double gauss = 0.0;
+    for (std::size_t j = 0; j < xg.size(); ++j) {
+      if (std::fabs(xg[j] - x[static_cast<std::size_t>(i)]) < 1e-15) gauss = wg[j];
+    }
     const auto k = static_cast<std::size_t>(i);
     rule.node[static_cast<std::size_t>(centre + i)] = x[k];
     rule.node[static_cast<std::size_t>(centre - i)] = -x[k];

@@ -1,12 +1,16 @@
-// The 15-point Gauss-Kronrod rule with its embedded 7-point Gauss rule, on
-// [-1, 1], nodes ascending (Boost.Math's tables).
+// The 21-point Gauss-Kronrod rule with its embedded 10-point Gauss rule, on
+// [-1, 1], nodes ascending (Boost.Math's tables). Chosen over 15/7 by
+// measurement: panels a whole period of the integrand's oscillation wide (or
+// 6 decay lengths) keep QUADPACK's estimate below 1e-10 of the panel, so a
+// point needs 21 nodes per period instead of 30.
 #pragma once
 
 #include <array>
 
 namespace kestral::multilayer {
 
-inline constexpr int kKronrodNodes = 15;
+inline constexpr int kKronrodNodes = 21;
+inline constexpr int kGaussNodes = 10;
 
 struct KronrodRule {
   std::array<double, kKronrodNodes> node{};

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <array>
-#include <boost/math/special_functions/bessel.hpp>
+#include "multilayer/bessel.h"
 #include <cfloat>
 #include <cmath>
 #include <numbers>
@@ -48,22 +48,19 @@ struct Bessel {
 Bessel bessel(double x) {
   Bessel b;
   if (x == 0.0) return b;
-  b.j0 = boost::math::cyl_bessel_j(0, x);
-  b.j1 = boost::math::cyl_bessel_j(1, x);
+  b.j0 = bessel_j0(x);
+  b.j1 = bessel_j1(x);
   // 2 J1 / x - J0 cancels for small x: there the series.
   b.j2 = x < 1e-4 ? x * x / 8.0 * (1.0 - x * x / 12.0) : 2.0 * b.j1 / x - b.j0;
   return b;
 }
 
 // The integrand's six values at the nodes of one panel.
-void integrand(NodeCache& cache, const PanelNodes& panel, const Setting& s,
-               std::array<Six, kKronrodNodes>& f) {
+void point_kernels(const PanelNodes& panel, const Setting& s, std::size_t layers, PanelKernels& kernels) {
   const ScaledLayer& layer = s.section.layers[s.place.layer];
   const bool half_space = s.place.layer + 1 == s.section.size();
   const double nu = layer.poisson;
   const double g = layer.shear_modulus();
-  const std::size_t layers = cache.layers();
-  const std::size_t radii = cache.radii();
   for (std::size_t k = 0; k < static_cast<std::size_t>(kKronrodNodes); ++k) {
     const double m = panel.m[k];
     std::array<double, 4> c{};
@@ -82,8 +79,25 @@ void integrand(NodeCache& cache, const PanelNodes& panel, const Setting& s,
       const Six H = to_six(half_space_mode_values(m, s.place.z, p.decay_top, nu, g));
       for (std::size_t q = 0; q < kQuantities; ++q) K[q] -= H[q];
     }
+    kernels[k] = K;
+  }
+}
+
+// The integrand's six values at the nodes of one panel.
+void integrand(NodeCache& cache, int level, std::int64_t index, int span, const PanelNodes& panel,
+               const Setting& s, std::array<Six, kKronrodNodes>& f) {
+  const PanelKernels* known = cache.point_kernels(level, index, span);
+  PanelKernels fresh;
+  if (known == nullptr) {
+    point_kernels(panel, s, cache.layers(), fresh);
+    cache.remember_kernels(level, index, span, fresh);
+    known = &fresh;
+  }
+  const std::size_t radii = cache.radii();
+  for (std::size_t k = 0; k < static_cast<std::size_t>(kKronrodNodes); ++k) {
+    const Six& K = (*known)[k];
     const double load = panel.load_bessel[k * radii + s.radius_index];
-    const Bessel b = bessel(m * s.r);
+    const Bessel b = bessel(panel.m[k] * s.r);
     f[k] = {K[0] * b.j0 * load, K[1] * b.j0 * load, K[2] * b.j2 * load,
             K[3] * b.j1 * load, K[4] * b.j1 * load, K[5] * b.j0 * load};
   }
@@ -95,11 +109,11 @@ struct PanelSums {
   double upper = 0;
 };
 
-PanelSums panel_sums(NodeCache& cache, const Setting& s, int level, std::int64_t index) {
+PanelSums panel_sums(NodeCache& cache, const Setting& s, int level, std::int64_t index, int span = 1) {
   const KronrodRule& rule = kronrod_rule();
-  const PanelNodes& panel = cache.panel(level, index);
+  const PanelNodes& panel = cache.panel(level, index, span);
   std::array<Six, kKronrodNodes> f{};
-  integrand(cache, panel, s, f);
+  integrand(cache, level, index, span, panel, s, f);
   const double half = (panel.upper - panel.lower) / 2.0;
   PanelSums out;
   out.upper = panel.upper;
@@ -134,9 +148,9 @@ Attempt integrate_at_level(NodeCache& cache, const Setting& s, int level) {
     ++out.panels;
   };
   const double width = std::ldexp(1.0, -level);
-  const double longest = s.section.longest_length();
+  const double longest = s.section.deepest_interface();
   int grading = 0;
-  if (longest > 0.0) grading = std::clamp(static_cast<int>(std::ceil(std::log2(width * 16.0 * longest))), 0, 64);
+  if (longest > 0.0) grading = std::clamp(static_cast<int>(std::ceil(std::log2(width * 4.0 * longest))), 0, 64);
 
   // Towards m = 0: the first panel [0, w 2^-finest] is accepted when its two
   // halves agree with it; otherwise the grading goes one level deeper (the
@@ -162,8 +176,8 @@ Attempt integrate_at_level(NodeCache& cache, const Setting& s, int level) {
     whole = lower;
     ++finest;
   }
-  // The graded panels doubling up to [w / 2, w], then [w, 2w], [2w, 3w], ...
-  for (int l = level + grading; l > level; --l) add(panel_sums(cache, s, l, 1));
+  // The graded panels, each 4 times the last, up to w, then [w, 2w], [2w, 3w], ...
+  for (int l = level + grading; l > level; l -= 2) add(l - 1 > level ? panel_sums(cache, s, l, 1, 3) : panel_sums(cache, s, l, 1));
   for (std::int64_t index = 1;; ++index) {
     const PanelSums p = panel_sums(cache, s, level, index);
     add(p);
@@ -197,7 +211,7 @@ LoadIntegrals integrate_load(NodeCache& cache, const ScaledSection& section, con
   Six error{};
   if (!(subtract && section.size() == 1)) {
     const double decay_length = subtract ? 2.0 * section.layers[0].thickness - place.z : place.z;
-    const double widest = std::min(std::numbers::pi / (r + radius), 3.0 / decay_length);
+    const double widest = std::min(2.0 * std::numbers::pi / (r + radius), 6.0 / decay_length);
     int level = static_cast<int>(std::ceil(-std::log2(widest)));
     const Setting setting{section, place, r, radius_index, tolerance, decay_length, subtract};
     for (int refinement = 0;; ++refinement, ++level) {

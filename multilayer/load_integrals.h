@@ -8,13 +8,14 @@
 // near the surface needs the slowly converging tail (and a one-layer section
 // needs no quadrature at all). The remainder (or, below the top layer, the
 // kernel, decaying like e^{-m z}) is integrated over panels of the dyadic
-// family of node_cache.h no wider than half a period of the fastest
-// oscillation, pi / (r + a), nor than 3 / (decay length); the first panel is
-// graded geometrically towards m = 0 down to 1 / (16 L), L the longest
-// length on which the layer constants vary (scaled_section.h), and further
-// until the first panel agrees with the sum of its halves. Each panel is
-// integrated by the 15-point Kronrod rule with QUADPACK's estimate of its
-// error from the embedded 7-point Gauss rule.
+// family of node_cache.h no wider than a period of the fastest oscillation,
+// 2 pi / (r + a), nor than 6 / (decay length); the first panel is
+// graded geometrically (by 4) towards m = 0 down to 1 / (4 H), H the depth of the
+// deepest interface, and further until the first panel agrees with the sum
+// of its halves (a stiff plate on soft ground varies on a much longer
+// length than H: its radius of relative stiffness). Each panel is
+// integrated by the 21-point Kronrod rule with QUADPACK's estimate of its
+// error from the embedded 10-point Gauss rule.
 //
 // Stop test (after each panel once m times the decay length reaches 8): for
 // every kernel, the envelope bound of the tail, 2 max|f| / decay, plus the

@@ -5,12 +5,6 @@
 
 namespace kestral::multilayer {
 
-double ScaledSection::longest_length() const {
-  double stiffest = 1.0;
-  for (const ScaledLayer& l : layers) stiffest = std::max(stiffest, l.modulus);
-  return deepest_interface() * std::cbrt(stiffest);
-}
-
 ScaledSection scale_section(const Section& section, const std::vector<Load>& loads) {
   ScaledSection scaled;
   scaled.length_unit = 0.0;

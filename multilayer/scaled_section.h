@@ -31,11 +31,6 @@ struct ScaledSection {
   std::size_t size() const { return layers.size(); }
   // Depth of the deepest interface (0 for a half-space).
   double deepest_interface() const { return layers.empty() ? 0.0 : layers.back().top; }
-  // The longest length on which the layer constants vary: the deepest
-  // interface, times the cube root of the modulus contrast (a stiff layer on
-  // soft ground bends like a plate whose radius of relative stiffness grows
-  // with that root).
-  double longest_length() const;
 };
 
 // The section scaled by the loads' largest radius and pressure. Expects a
