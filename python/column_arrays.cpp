@@ -1,5 +1,6 @@
 #include "python/column_arrays.h"
 
+#include <map>
 #include <memory>
 
 namespace kestral::python {
@@ -26,9 +27,18 @@ py::array_t<long long> integer_array(const std::vector<long long>& values) {
 }
 
 py::array text_array(const std::vector<std::string>& values) {
-  py::list list;
-  for (const auto& value : values) list.append(py::str(value));
-  return py::module_::import("numpy").attr("array")(list, "dtype"_a = "object");
+  // A column holds few distinct texts (sides, layer names): one str each,
+  // shared by the rows.
+  std::map<std::string, py::str> distinct;
+  py::array array(py::dtype("O"), std::vector<py::ssize_t>{static_cast<py::ssize_t>(values.size())});
+  auto** cells = static_cast<PyObject**>(array.mutable_data());
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    auto [entry, added] = distinct.try_emplace(values[i]);
+    if (added) entry->second = py::str(values[i]);
+    Py_XDECREF(cells[i]);
+    cells[i] = entry->second.inc_ref().ptr();
+  }
+  return array;
 }
 
 }  // namespace kestral::python

@@ -68,14 +68,19 @@ void append_points(nlohmann::json& document, const Coordinates& x, const Coordin
   const double* xs = x.data();
   const double* ys = y.data();
   const double* zs = z.data();
+  points.get_ref<nlohmann::json::array_t&>().reserve(points.size() + count);
   for (std::size_t i = 0; i < count; ++i) {
-    const std::string place = "points[" + std::to_string(points.size()) + "]";
     for (const auto& [axis, value] : {std::pair{"x", xs[i]}, {"y", ys[i]}, {"z", zs[i]}})
       if (!std::isfinite(value))
-        throw py::value_error(place + "." + axis + ": " + py::str(py::float_(value)).cast<std::string>() +
+        throw py::value_error("points[" + std::to_string(points.size()) + "]." + axis + ": " +
+                              py::str(py::float_(value)).cast<std::string>() +
                               " is not a number a problem file can hold");
-    nlohmann::json point = {{"x", xs[i]}, {"y", ys[i]}, {"z", zs[i]}};
-    if (!side.is_none()) point["side"] = side_of(side, i);
+    nlohmann::json point(nlohmann::json::value_t::object);
+    auto& members = point.get_ref<nlohmann::json::object_t&>();
+    members.emplace("x", xs[i]);
+    members.emplace("y", ys[i]);
+    members.emplace("z", zs[i]);
+    if (!side.is_none()) members.emplace("side", side_of(side, i));
     points.push_back(std::move(point));
   }
 }
@@ -105,7 +110,7 @@ py::dict table_dict(Problem&& problem, ResultTable&& table) {
   py::list notes;
   for (const std::string& note : problem.notes) notes.append(note);
   return py::dict("columns"_a = columns, "units"_a = units, "headers"_a = headers,
-                  "problem"_a = UnderstoodProblem(problem), "notes"_a = notes);
+                  "problem"_a = UnderstoodProblem(std::move(problem)), "notes"_a = notes);
 }
 
 analyse::RunSettings settings_for(int threads) {
@@ -155,7 +160,7 @@ UnderstoodProblem understood(const py::object& problem, const std::string& sourc
   const nlohmann::json document = json_from_python(problem);
   Problem read;
   without_gil([&] { read = analyse::read_problem(document, source); });
-  return UnderstoodProblem(read);
+  return UnderstoodProblem(std::move(read));
 }
 
 // A problem file parsed as kestral-analyse parses it (strictly: a key given

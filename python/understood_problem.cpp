@@ -8,7 +8,7 @@
 namespace kestral::python {
 namespace py = pybind11;
 
-UnderstoodProblem::UnderstoodProblem(const analyse::Problem& problem) : echo_(problem.echo) {
+UnderstoodProblem::UnderstoodProblem(analyse::Problem&& problem) : echo_(std::move(problem.echo)) {
   const double length = problem.units.length_factor();
   for (const multilayer::Load& load : analyse::engine_loads(problem))
     load_radii_.push_back(load.radius / length);

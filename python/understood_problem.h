@@ -16,7 +16,8 @@ namespace kestral::python {
 class UnderstoodProblem {
  public:
   UnderstoodProblem() = default;
-  explicit UnderstoodProblem(const analyse::Problem& problem);
+  // Takes the problem's echo over (the problem keeps the rest).
+  explicit UnderstoodProblem(analyse::Problem&& problem);
 
   pybind11::object to_dict() const;
   // The contact radius of each load, in the problem's unit of length.
