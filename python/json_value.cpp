@@ -21,9 +21,37 @@ std::string shown_place(const std::string& place) {
   return place.empty() ? "the problem" : place;
 }
 
-}  // namespace
+// Deeper than any problem file goes; a list that holds itself stops here
+// instead of exhausting the stack.
+constexpr int kMaxNesting = 64;
 
-nlohmann::json json_from_python(const py::handle& value, const std::string& place) {
+nlohmann::json converted(const py::handle& value, const std::string& place, int depth);
+
+nlohmann::json converted_container(const py::handle& value, const std::string& place, int depth) {
+  if (depth > kMaxNesting)
+    throw py::value_error(shown_place(place) + ": nested more than " + std::to_string(kMaxNesting) +
+                          " deep");
+  if (py::isinstance<py::dict>(value)) {
+    nlohmann::json object = nlohmann::json::object();
+    for (const auto& [key, member] : value.cast<py::dict>()) {
+      if (!py::isinstance<py::str>(key))
+        throw py::type_error(shown_place(place) + ": a key must be text, not " +
+                             py::repr(key).cast<std::string>());
+      const auto name = key.cast<std::string>();
+      object[name] = converted(member, member_place(place, name), depth + 1);
+    }
+    return object;
+  }
+  nlohmann::json array = nlohmann::json::array();
+  std::size_t index = 0;
+  for (const auto& element : value) {
+    array.push_back(converted(element, element_place(place, index), depth + 1));
+    ++index;
+  }
+  return array;
+}
+
+nlohmann::json converted(const py::handle& value, const std::string& place, int depth) {
   if (value.is_none()) return nullptr;
   // bool before int: Python's bool is an int.
   if (py::isinstance<py::bool_>(value)) return value.cast<bool>();
@@ -44,32 +72,21 @@ nlohmann::json json_from_python(const py::handle& value, const std::string& plac
     return number;
   }
   if (py::isinstance<py::str>(value)) return value.cast<std::string>();
-  if (py::isinstance<py::dict>(value)) {
-    nlohmann::json object = nlohmann::json::object();
-    for (const auto& [key, member] : value.cast<py::dict>()) {
-      if (!py::isinstance<py::str>(key))
-        throw py::type_error(shown_place(place) + ": a key must be text, not " +
-                             py::repr(key).cast<std::string>());
-      const auto name = key.cast<std::string>();
-      object[name] = json_from_python(member, member_place(place, name));
-    }
-    return object;
-  }
+  if (py::isinstance<py::dict>(value)) return converted_container(value, place, depth);
   // numpy arrays and numpy scalars become the Python values they hold.
   if (py::isinstance<py::array>(value) || py::hasattr(value, "dtype"))
-    return json_from_python(value.attr("tolist")(), place);
-  if (py::isinstance<py::list>(value) || py::isinstance<py::tuple>(value)) {
-    nlohmann::json array = nlohmann::json::array();
-    std::size_t index = 0;
-    for (const auto& element : value) {
-      array.push_back(json_from_python(element, element_place(place, index)));
-      ++index;
-    }
-    return array;
-  }
+    return converted(value.attr("tolist")(), place, depth);
+  if (py::isinstance<py::list>(value) || py::isinstance<py::tuple>(value))
+    return converted_container(value, place, depth);
   throw py::type_error(shown_place(place) + ": " +
                        py::str(value.get_type().attr("__name__")).cast<std::string>() +
                        " is not a value a problem file can hold");
+}
+
+}  // namespace
+
+nlohmann::json json_from_python(const py::handle& value, const std::string& place) {
+  return converted(value, place, 0);
 }
 
 py::object python_from_json(const nlohmann::ordered_json& value) {

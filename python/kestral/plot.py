@@ -139,6 +139,8 @@ def draw_profile(ax, results, at: Sequence[Tuple[float, float]], quantities: Seq
     """Draws each quantity against depth under each (x, y) of ``at``: one
     line per quantity and place, strains in microstrain. ``results`` must
     hold the rows of those places (both faces at the interfaces)."""
+    if not at:
+        raise ValueError("no place to draw a depth profile under")
     layout = _Layout(results.problem, results.load_radii)
     scale, label = _value_scale(results, quantities)
     depth = layout.default_depth() if depth is None else depth
@@ -187,6 +189,8 @@ def profile(problem: Any, at: Sequence[Tuple[float, float]] = ((0.0, 0.0),),
     import matplotlib.pyplot as plt
 
     _check_quantities(quantities)
+    if not at:
+        raise ValueError("no place to draw a depth profile under")
     layout = _understood_layout(problem)
     depth = layout.default_depth() if depth is None else float(depth)
     depths = _profile_depths(layout, depth, samples)

@@ -227,6 +227,10 @@ def test_values_python_alone_can_get_wrong():
         kestral.analyse(good, loads, x=[0.0, 1.0], y=0, z=1, side=["above"])
     with pytest.raises(ValueError, match="threads is -1"):
         kestral.analyse(good, loads, [(0, 0, 1)], threads=-1)
+    looped = []
+    looped.append(looped)
+    with pytest.raises(ValueError, match=r"nested more than 64 deep"):
+        kestral.analyse_problem({"layers": looped})
     # numpy scalars are numbers like any other.
     r = kestral.analyse([kestral.Layer(E=np.float32(60), nu=np.float64(0.35))], loads,
                         [(np.int64(0), 0, 10)])

@@ -84,6 +84,8 @@ def test_profile_refuses_mixed_kinds_and_places_without_rows():
         plot.draw_profile(ax, results, [(0.0, 0.0)], ["exx", "szz"])
     with pytest.raises(ValueError, match=r"no rows under \(5, 0\)"):
         plot.draw_profile(ax, results, [(5.0, 0.0)], ["exx"])
+    with pytest.raises(ValueError, match="no place to draw a depth profile under"):
+        plot.draw_profile(ax, results, [], ["exx"])
     plt.close(fig)
 
 
