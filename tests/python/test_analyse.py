@@ -238,12 +238,12 @@ def test_values_python_alone_can_get_wrong():
 
 
 def test_the_engine_runs_without_the_gil():
-    # A problem of a few thousand points takes a good fraction of a second; a
+    # A problem of 20000 points takes a good fraction of a second; a
     # thread that held the GIL throughout would stop the counting here (no
     # tick between its start and its end).
     section = [kestral.Layer(E=3000, nu=0.35, thickness=150), kestral.Layer(E=60, nu=0.4)]
     loads = [kestral.Load(load=20000, pressure=0.56)]
-    z = np.linspace(1, 600, 3000)
+    z = np.linspace(1, 600, 20000)
     worker = threading.Thread(target=kestral.analyse,
                               args=(section, loads), kwargs={"x": 0, "y": 0, "z": z, "threads": 1})
     ticks = 0
