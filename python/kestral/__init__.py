@@ -22,7 +22,7 @@ from typing import Any, Optional, Sequence
 import numpy as np
 
 from . import _kestral
-from .problem import Layer, Load, Problem, Section, layers_entry, point_entry, spring
+from .problem import Layer, Load, Problem, Section, spring
 from .results import Results
 
 __all__ = ["Layer", "Load", "Problem", "Results", "Section", "analyse", "analyse_file",
@@ -52,8 +52,8 @@ def analyse(section: Any, loads: Sequence[Any], points: Optional[Sequence[Any]] 
     ``section``: a Section, or a list of Layers (or of dicts laid out as a
     problem file's layers). ``loads``: Loads or dicts. ``points``: (x, y, z)
     or (x, y, z, side) tuples or dicts; and/or ``x``, ``y``, ``z`` arrays
-    (broadcast against each other; ``side`` one of "above", "below" for
-    all of them). ``grid``: {"x": [...], "y": [...], "z": [...]}. ``units``:
+    (broadcast against each other) with ``side`` ("above", "below" or
+    "both") one for all of them or one per point. ``grid``: {"x": [...], "y": [...], "z": [...]}. ``units``:
     {"length": "mm", "stress": "MPa", "force": "N"} (the default).
     ``threads``: engine threads over the points (0, the default: one per
     core); the results do not depend on it.

@@ -1,6 +1,10 @@
 """The pictures, checked by what they hold (axes, labels, lines, marks), not
 by their pixels."""
 
+import json
+import subprocess
+import sys
+
 import matplotlib
 
 matplotlib.use("Agg")
@@ -8,6 +12,7 @@ import matplotlib.pyplot as plt
 import numpy as np
 import pytest
 
+import kestral
 from kestral import Results, plot
 
 # A problem as the reader understands it: two layers on a half-space, a dual
@@ -118,11 +123,6 @@ def test_map_draws_contours_layers_and_the_loads_crossing_the_plane():
 
 
 # Through the engine and the command line.
-import json
-import subprocess
-import sys
-
-import kestral
 
 SECTION_FILE = {
     "layers": [{"name": "asphalt", "E": 3000, "nu": 0.35, "thickness": 150},
