@@ -93,7 +93,9 @@ class _Layout:
             return 1.5 * self.interfaces[-1]
         return 10.0 * max(radius for _, _, radius in self.loads)
 
-    def mark_layers(self, ax, depth: float, names_at: str = "right") -> None:
+    def mark_layers(self, ax, depth: float) -> None:
+        """Interfaces dashed across (with their kind unless bonded), each
+        layer's name at the right edge, halfway down its drawn part."""
         for name, top, bottom, interface in self.layers:
             if bottom is not None:
                 ax.axhline(bottom, color="0.4", linestyle="--", linewidth=0.8)
@@ -102,9 +104,8 @@ class _Layout:
                                 va="bottom", fontsize=7, color="0.3")
             middle = 0.5 * (top + min(bottom if bottom is not None else depth, depth))
             if top < depth:
-                ax.annotate(name, xy=(0.99 if names_at == "right" else 0.01, middle),
-                            xycoords=("axes fraction", "data"), va="center",
-                            ha="right" if names_at == "right" else "left", fontsize=8,
+                ax.annotate(name, xy=(0.99, middle), xycoords=("axes fraction", "data"),
+                            va="center", ha="right", fontsize=8,
                             color="0.15", style="italic",
                             bbox={"facecolor": "white", "alpha": 0.7, "edgecolor": "none",
                                   "pad": 1.5})
