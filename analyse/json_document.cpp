@@ -92,11 +92,26 @@ std::string line_and_column(std::string_view text, std::size_t byte) {
 }
 
 // nlohmann-json's explanation without its prefix
-// "[json.exception.parse_error.101] parse error at line 1, column 5: ".
+// "[json.exception.parse_error.101] parse error at line 1, column 5: ", with
+// any byte outside printable ASCII (the text it last read may be broken
+// UTF-8) shown as \xFF, so that the message stays one clean line.
 std::string parser_explanation(const std::string& what) {
   const std::size_t column = what.find("column ");
   const std::size_t colon = what.find(": ", column == std::string::npos ? 0 : column);
-  return colon == std::string::npos ? what : what.substr(colon + 2);
+  const std::string explanation = colon == std::string::npos ? what : what.substr(colon + 2);
+  std::string clean;
+  for (const char c : explanation) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte >= 0x20 && byte < 0x7f) {
+      clean += c;
+    } else {
+      constexpr char kHex[] = "0123456789ABCDEF";
+      clean += "\\x";
+      clean += kHex[byte >> 4];
+      clean += kHex[byte & 0xf];
+    }
+  }
+  return clean;
 }
 
 }  // namespace

@@ -4,9 +4,9 @@
 #pragma once
 
 #include <initializer_list>
-#include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include <nlohmann/json.hpp>
 

@@ -29,6 +29,14 @@ struct Reader {
     return number;
   }
 
+  // A value times its unit's factor (mm per m, N per kN), which must stay a
+  // finite double.
+  double in_engine_units(double value, double factor, const std::string& place) const {
+    const double converted = value * factor;
+    if (!std::isfinite(converted)) fields.fail(place, "is " + number_text(value) + ", beyond the range of a double once converted to mm or N");
+    return converted;
+  }
+
   // The engine takes coordinates up to 1e100 mm in size; the limit in the
   // problem's length unit.
   double coordinate_limit() const { return multilayer::kMaxCoordinate / problem.units.length_factor(); }
@@ -140,7 +148,7 @@ struct Reader {
       } else {
         if (thickness == nullptr) fields.fail(place_of_key(place, "thickness"), "missing (only the last layer, the half-space, has none)");
         const double h = checked(*thickness, place_of_key(place, "thickness"), [](double t) { return t > 0.0; }, "above 0");
-        layer.thickness = h * length;
+        layer.thickness = in_engine_units(h, length, place_of_key(place, "thickness"));
         layer_echo["thickness"] = h;
         ordered_json interface_echo = "bonded";
         if (interface != nullptr) {
@@ -209,12 +217,12 @@ struct Reader {
       if (force != nullptr) {
         const double value = checked(*force, place_of_key(place, "load"), positive, "above 0");
         load.by_force = true;
-        load.force = value * problem.units.force_factor();
+        load.force = in_engine_units(value, problem.units.force_factor(), place_of_key(place, "load"));
         load_echo["load"] = value;
       } else {
         const double value = checked(*radius, place_of_key(place, "radius"), positive, "above 0");
         load.by_force = false;
-        load.radius = value * problem.units.length_factor();
+        load.radius = in_engine_units(value, problem.units.length_factor(), place_of_key(place, "radius"));
         load_echo["radius"] = value;
       }
       const double pressure = checked(fields.required(object, place, "pressure"), place_of_key(place, "pressure"), positive, "above 0");

@@ -32,6 +32,8 @@ TEST(JsonDocument, SyntaxErrorsGiveLineAndColumn) {
   // Comments are not JSON: the problem file has "note" instead.
   EXPECT_EQ(message_of("{\"a\": 1} // remark"),
             "f.json: line 1, column 10: not valid JSON: syntax error while parsing value - invalid literal; last read: '1} /'; expected end of input");
+  EXPECT_EQ(message_of("{\"a\": \"\xff\"}"),
+            "f.json: line 1, column 8: not valid JSON: syntax error while parsing value - invalid string: ill-formed UTF-8 byte; last read: '\"\\xFF'");
   EXPECT_EQ(message_of("{\"a\": 1e999}"), "f.json: not valid JSON: number overflow parsing '1e999'");
   EXPECT_EQ(message_of("{\"a\": 1} {"),
             "f.json: line 1, column 10: not valid JSON: syntax error while parsing value - unexpected '{'; expected end of input");

@@ -168,6 +168,10 @@ TEST(ProblemFile, RejectsEveryMistakeWithItsPlace) {
        "p.json: layers[0].interface_below.spring: is -1, must be 0 or more"},
       // Loads.
       {problem_with(kLayers, R"("loads": [])", kPoints), "p.json: loads: must not be empty"},
+      {R"({"units": {"length": "m"}, "layers": [{"E": 1, "nu": 0, "thickness": 1e306}, {"E": 1, "nu": 0}], )" + kLoads + ", " + kPoints + "}",
+       "p.json: layers[0].thickness: is 1e+306, beyond the range of a double once converted to mm or N"},
+      {R"({"units": {"force": "kN"}, )" + kLayers + R"(, "loads": [{"load": 1e306, "pressure": 1}], )" + kPoints + "}",
+       "p.json: loads[0].load: is 1e+306, beyond the range of a double once converted to mm or N"},
       {problem_with(kLayers, R"("loads": [{"load": 1, "pressure": 1, "y": -2e100}])", kPoints),
        "p.json: loads[0].y: is -2e+100, must be at most 1e+100 in size"},
       {with_top(R"("units": {"length": "m"}, "grid": {"x": [1e98], "y": [0], "z": [0]})"),
