@@ -1,4 +1,4 @@
-// Banded LU factorisation with partial pivoting, solving one system in place.
+// A square banded system and its solution by LU with partial pivoting.
 #pragma once
 
 #include <cstddef>
@@ -6,25 +6,42 @@
 
 namespace kestral::multilayer {
 
-// A square system of order n whose nonzeros lie within `lower` diagonals
-// below and `upper` diagonals above the main one, held densely (row-major,
-// n x n) so that the fill-in of pivoting (up to lower + upper diagonals
-// above) has room.
-//
+// Order n, nonzeros within `lower` diagonals below and `upper` above the main
+// one, stored by rows in LAPACK's band layout widened for the fill-in of
+// pivoting: row i holds columns i - lower .. i + lower + upper.
+class BandMatrix {
+ public:
+  BandMatrix() = default;
+  // Resizes to order n and sets every entry to 0.
+  void reset(std::size_t n, std::size_t lower, std::size_t upper);
+
+  // Entry (row, col); col must lie within the band of row.
+  double& at(std::size_t row, std::size_t col) { return data_[row * width_ + (col + lower_ - row)]; }
+  double at(std::size_t row, std::size_t col) const { return data_[row * width_ + (col + lower_ - row)]; }
+  // First and last column of the stored band of a row.
+  std::size_t first_column(std::size_t row) const { return row > lower_ ? row - lower_ : 0; }
+  std::size_t last_column(std::size_t row) const;
+
+  std::size_t order() const { return n_; }
+  std::size_t lower() const { return lower_; }
+  std::size_t upper() const { return upper_; }
+
+ private:
+  std::size_t n_ = 0, lower_ = 0, upper_ = 0, width_ = 1;
+  std::vector<double> data_;
+};
+
 // Method: Gaussian elimination by columns with partial (row) pivoting over
-// the band, as LAPACK's xGBSV: per column at most `lower` rows are
-// eliminated over at most lower + upper + 1 columns, so the work is
-// O(n lower (lower + upper)).
+// the band, as LAPACK's xGBSV: per column at most `lower` rows are eliminated
+// over at most lower + upper + 1 columns, so the work is O(n lower (lower +
+// upper)) and the storage O(n (2 lower + upper)).
 //
 // solve_banded():
-//   matrix  in/out  n*n entries, row-major; destroyed (holds U on exit).
+//   matrix  in/out  the system; destroyed (holds U on exit).
 //   rhs     in/out  n entries: the right-hand side on entry, the solution on exit.
-//   n       in      order, >= 1.
-//   lower, upper in  bandwidths; entries outside them must be zero.
 // Returns false (rhs then unspecified) when a pivot is exactly zero.
 // Accuracy: backward stable as dense partial pivoting (growth at most
 // 2^lower); the layer systems of this library are row-equilibrated first.
-bool solve_banded(std::vector<double>& matrix, std::vector<double>& rhs, std::size_t n,
-                  std::size_t lower, std::size_t upper);
+bool solve_banded(BandMatrix& matrix, std::vector<double>& rhs);
 
 }  // namespace kestral::multilayer

@@ -43,7 +43,10 @@ const KronrodRule& kronrod_rule() {
 
 double kronrod_error(double kronrod, double gauss, double resasc, double resabs) {
   double error = std::fabs(kronrod - gauss);
-  if (resasc != 0.0 && error != 0.0) error = resasc * std::min(1.0, std::pow(200.0 * error / resasc, 1.5));
+  if (resasc != 0.0 && error != 0.0) {
+    const double ratio = std::min(1.0, 200.0 * error / resasc);
+    error = resasc * ratio * std::sqrt(ratio);  // ratio^1.5, without pow's cost
+  }
   return std::max(error, 50.0 * DBL_EPSILON * resabs);
 }
 

@@ -11,18 +11,23 @@ namespace kestral::multilayer {
 namespace {
 
 struct Work {
-  std::vector<double> matrix;
+  BandMatrix matrix;
   std::vector<double> rhs;
 };
+
+// The rows couple the four constants of a layer with those of the next:
+// 5 diagonals below and 5 above.
+constexpr std::size_t kLower = 5;
+constexpr std::size_t kUpper = 5;
 
 // One per thread, reused from node to node.
 thread_local Work work;
 
 class SystemBuilder {
  public:
-  SystemBuilder(std::size_t order, std::vector<double>& matrix, std::vector<double>& rhs)
+  SystemBuilder(std::size_t order, BandMatrix& matrix, std::vector<double>& rhs)
       : n_(order), matrix_(matrix), rhs_(rhs) {
-    matrix_.assign(n_ * n_, 0.0);
+    matrix_.reset(n_, kLower, kUpper);
     rhs_.assign(n_, 0.0);
   }
 
@@ -31,25 +36,27 @@ class SystemBuilder {
   void add(std::size_t row, std::size_t layer, bool half_space, const std::array<double, 4>& form,
            double weight) {
     const std::size_t columns = half_space ? 2 : 4;
-    for (std::size_t j = 0; j < columns; ++j) matrix_[row * n_ + 4 * layer + j] += weight * form[j];
+    for (std::size_t j = 0; j < columns; ++j) matrix_.at(row, 4 * layer + j) += weight * form[j];
   }
 
   // Scales every row to a largest entry of 1 (the rows mix stresses and
   // displacements over moduli differing by orders of magnitude).
   void equilibrate() {
     for (std::size_t row = 0; row < n_; ++row) {
+      const std::size_t first = matrix_.first_column(row);
+      const std::size_t last = std::min(n_ - 1, row + kUpper);
       double largest = 0.0;
-      for (std::size_t j = 0; j < n_; ++j) largest = std::max(largest, std::fabs(matrix_[row * n_ + j]));
+      for (std::size_t j = first; j <= last; ++j) largest = std::max(largest, std::fabs(matrix_.at(row, j)));
       if (largest == 0.0) continue;
       const double scale = 1.0 / largest;
-      for (std::size_t j = 0; j < n_; ++j) matrix_[row * n_ + j] *= scale;
+      for (std::size_t j = first; j <= last; ++j) matrix_.at(row, j) *= scale;
       rhs_[row] *= scale;
     }
   }
 
  private:
   std::size_t n_;
-  std::vector<double>& matrix_;
+  BandMatrix& matrix_;
   std::vector<double>& rhs_;
 };
 
@@ -128,7 +135,7 @@ void solve_layer_constants(const ScaledSection& section, double m, std::vector<d
     }
   }
   system.equilibrate();
-  solve_banded(work.matrix, work.rhs, order, 5, 5);
+  solve_banded(work.matrix, work.rhs);
 
   constants.assign(4 * layers, 0.0);
   std::copy(work.rhs.begin(), work.rhs.end(), constants.begin());

@@ -16,7 +16,9 @@ constexpr std::size_t kQuantities = 6;
 using Six = std::array<double, kQuantities>;
 
 constexpr int kMaxRefinements = 3;
-constexpr std::size_t kMaxPanels = 400000;
+constexpr std::size_t kMaxPanels = 20000;
+// Panels beyond which a failed error test is not retried on halved panels.
+constexpr std::size_t kMaxPanelsToRefine = 2000;
 // exp(-745) is below the smallest double: nothing is left beyond.
 constexpr double kUnderflowDecay = 745.0;
 
@@ -136,7 +138,9 @@ PanelSums panel_sums(NodeCache& cache, const Setting& s, int level, std::int64_t
   return out;
 }
 
-constexpr int kMaxGrading = 200;
+// Levels the halving check may add below the section's own scale; beyond
+// them the gap left counts in the error.
+constexpr int kMaxGrading = 24;
 
 Attempt integrate_at_level(NodeCache& cache, const Setting& s, int level) {
   Attempt out;
@@ -182,7 +186,7 @@ Attempt integrate_at_level(NodeCache& cache, const Setting& s, int level) {
     const PanelSums p = panel_sums(cache, s, level, index);
     add(p);
     const double reach = p.upper * s.decay_length;
-    if (reach < 8.0) continue;
+    if (reach < 8.0 && out.panels < kMaxPanels) continue;
     Six tail{};
     bool converged = true;
     for (std::size_t q = 0; q < kQuantities; ++q) {
@@ -220,7 +224,7 @@ LoadIntegrals integrate_load(NodeCache& cache, const ScaledSection& section, con
       error = attempt.error;
       out.panels += attempt.panels;
       const bool within = std::all_of(error.begin(), error.end(), [&](double e) { return e <= tolerance; });
-      if (within || refinement == kMaxRefinements || attempt.panels >= kMaxPanels) break;
+      if (within || refinement == kMaxRefinements || attempt.panels >= kMaxPanelsToRefine) break;
     }
   }
   for (std::size_t q = 0; q < kQuantities; ++q) {

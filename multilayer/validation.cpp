@@ -2,7 +2,8 @@
 // of the largest load radius make the layer system singular in double
 // precision (the constants of a layer of thickness h differ by 1 / (m h)^2
 // at the nodes that matter); coordinates beyond 1e100 would make distances
-// overflow. The unit scales q, q a / E and q / E must be normal doubles so
+// overflow (and beyond 1e12 load radii the first Hankel nodes would make the
+// layer constants overflow). The unit scales q, q a / E and q / E must be normal doubles so
 // that every result is a finite number.
 #include "multilayer/validation.h"
 
@@ -98,18 +99,17 @@ void check_scales(const Section& section, const std::vector<Load>& loads) {
     fail("problem: the result scales (pressure " + shortest_double(q_max) + ", radius " + shortest_double(a_max) +
          ", modulus " + shortest_double(e_min) + ") are beyond the range of double precision");
   const std::size_t n = section.layers.size();
-  double depth = 0.0;
   for (std::size_t i = 0; i + 1 < n; ++i) {
     const double h = section.layers[i].thickness;
     if (h < kMinThicknessOverRadius * a_max)
       fail(item("layer", i, n) + ": thickness " + shortest_double(h) +
            " is less than 1e-6 of the largest load radius " + shortest_double(a_max));
-    depth += h;
   }
-  if (!std::isfinite(depth / a_max)) fail("section: the total thickness overflows");
 }
 
 void check_points(const std::vector<Point>& points, double a_max) {
+  // Beyond 1e12 radii the Hankel parameters of the first panels are so small
+  // that the layer constants, which grow like 1 / (m h)^2, would overflow.
   const std::size_t n = points.size();
   for (std::size_t i = 0; i < n; ++i) {
     const Point& p = points[i];
@@ -120,7 +120,11 @@ void check_points(const std::vector<Point>& points, double a_max) {
       fail(name + ": y must be finite and at most 1e100 in size, got " + shortest_double(p.y));
     if (!(std::isfinite(p.z) && p.z >= 0.0 && p.z <= kMaxCoordinate))
       fail(name + ": depth z must be finite, >= 0 and at most 1e100, got " + shortest_double(p.z));
-    if (!std::isfinite(p.z / a_max)) fail(name + ": depth z " + shortest_double(p.z) + " is too large");
+    for (const auto& [axis, value] : {std::pair<const char*, double>{"x", p.x}, {"y", p.y}, {"depth z", p.z}}) {
+      if (std::fabs(value) > kMaxRadiiFromOrigin * a_max)
+        fail(name + ": " + axis + " " + shortest_double(value) + " is more than 1e12 load radii (" +
+             shortest_double(a_max) + ") from the origin");
+    }
     switch (p.side) {
       case Side::both:
       case Side::above:
@@ -144,6 +148,18 @@ void validate_problem(const Section& section, const std::vector<Load>& loads, co
   check_scales(section, loads);
   double a_max = 0;
   for (const Load& l : loads) a_max = std::max(a_max, l.radius);
+  for (std::size_t i = 0; i < loads.size(); ++i) {
+    for (const auto& [axis, value] : {std::pair<const char*, double>{"x", loads[i].x}, {"y", loads[i].y}}) {
+      if (std::fabs(value) > kMaxRadiiFromOrigin * a_max)
+        fail(item("load", i, loads.size()) + ": centre " + axis + " " + shortest_double(value) +
+             " is more than 1e12 load radii (" + shortest_double(a_max) + ") from the origin");
+    }
+  }
+  double depth = 0;
+  for (std::size_t i = 0; i + 1 < section.layers.size(); ++i) depth += section.layers[i].thickness;
+  if (depth > kMaxRadiiFromOrigin * a_max)
+    fail("section: total thickness " + shortest_double(depth) + " is more than 1e12 load radii (" +
+         shortest_double(a_max) + ")");
   check_points(points, a_max);
 }
 

@@ -23,5 +23,6 @@ inline constexpr double kMaxTolerance = 1e-2;
 inline constexpr double kMaxModulusRatio = 1e12;
 inline constexpr double kMinThicknessOverRadius = 1e-6;
 inline constexpr double kMaxCoordinate = 1e100;
+inline constexpr double kMaxRadiiFromOrigin = 1e12;
 
 }  // namespace kestral::multilayer

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -91,6 +92,7 @@ TEST(AnalysisAccuracy, DefaultToleranceWithinTheTargetOfTheConvergedSolutionAndW
     for (const Load& l : c.loads) q = std::max(q, l.pressure), a = std::max(a, l.radius);
     for (const Layer& l : c.section.layers) e = std::min(e, l.modulus);
     const double stress_scale = q, displacement_scale = q * a / e, strain_scale = q / e;
+    double worst_ratio = 0, worst_estimate = 0, least_margin = 1e300;
     for (std::size_t i = 0; i < rows.size(); ++i) {
       const Result& r = rows[i];
       const Result& ref = converged[i];
@@ -101,6 +103,9 @@ TEST(AnalysisAccuracy, DefaultToleranceWithinTheTargetOfTheConvergedSolutionAndW
       const double du = worst(r.displacement, ref.displacement);
       const double de = std::max({worst(r.strain, ref.strain), worst(r.principal_strain, ref.principal_strain),
                                   std::fabs(r.horizontal_strain_max - ref.horizontal_strain_max)});
+      worst_ratio = std::max({worst_ratio, ds / stress_scale, du / displacement_scale, de / strain_scale});
+      worst_estimate = std::max({worst_estimate, r.stress_error / stress_scale, r.displacement_error / displacement_scale});
+      if (ds > 0) least_margin = std::min(least_margin, r.stress_error / ds);
       // The target of the engine: 1e-6 of each scale at tolerance 1e-8.
       EXPECT_LE(ds, 1e-6 * stress_scale);
       EXPECT_LE(du, 1e-6 * displacement_scale);
@@ -114,6 +119,9 @@ TEST(AnalysisAccuracy, DefaultToleranceWithinTheTargetOfTheConvergedSolutionAndW
       EXPECT_LE(r.stress_error, 1e-6 * stress_scale);
       EXPECT_LE(r.displacement_error, 1e-6 * displacement_scale);
     }
+    std::printf("%s: worst change to the converged solution %.2e of its scale, largest estimate %.2e, "
+                "smallest stress estimate / actual %.1f\n",
+                c.name.c_str(), worst_ratio, worst_estimate, least_margin);
   }
 }
 

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <numbers>
 #include <ostream>
 #include <streambuf>
@@ -53,6 +54,7 @@ TEST(AnalysisOracles, WidePlaneCarriesTheTotalLoad) {
   const std::vector<Result> rows = analyse(s, {kWheel}, points, options);
   double force = 0;
   for (std::size_t i = 0; i < rows.size(); ++i) force += weights[i] * rows[i].stress.zz;
+  std::printf("force on the plane z = %g over the load: %.9f\n", z, -force / 20000.0);
   EXPECT_NEAR(-force / 20000.0, 1.0, 2e-5);
 }
 
@@ -226,6 +228,9 @@ TEST(AnalysisOracles, LegacyFinalAgreesAtInteriorPointsWithinItsError) {
     // of q (tests/hankel/final_test.cpp), and its float constants add 1e-5.
     const double bound = (9 * std::exp(-7.0) + 1e-5) * q;
     SCOPED_TRACE(p.z);
+    std::printf("legacy - engine at z %g r %g: SigmaZ %.2e SigmaR %.2e SigmaT %.2e DispZ %.2e\n", double(p.z), double(p.r),
+                results.at(1, kColSigmaZ) - r.stress.zz, results.at(1, kColSigmaR) - r.stress.xx,
+                results.at(1, kColSigmaT) - r.stress.yy, results.at(1, kColDispZ) - r.displacement.z);
     EXPECT_NEAR(results.at(1, kColSigmaZ), r.stress.zz, bound);
     EXPECT_NEAR(results.at(1, kColSigmaR), r.stress.xx, bound);
     EXPECT_NEAR(results.at(1, kColSigmaT), r.stress.yy, bound);
