@@ -181,13 +181,47 @@ struct Reader {
                     std::to_string(earlier) + "] (" + E(earlier) + ")");
   }
 
-  // The engine needs every finite layer at least 1e-6 of the largest load
-  // radius thick.
-  void check_thin_layers(const json& layers) const {
+  // The largest load radius (mm), once the loads are read: the engine's unit
+  // of length for its limits.
+  double largest_radius() const {
     double radius = 0.0;
     for (const LoadInput& load : problem.loads) {
       radius = std::max(radius, load.by_force ? std::sqrt(load.force / (std::numbers::pi * load.pressure)) : load.radius);
     }
+    return radius;
+  }
+
+  // The engine reaches 1e12 load radii from the origin: loads, points and
+  // the depth of the last interface.
+  void check_reach(double value, const std::string& place) const {
+    const double radius = largest_radius();
+    if (std::abs(value) * problem.units.length_factor() <= multilayer::kMaxRadiiFromOrigin * radius) return;
+    fields.fail(place, "is " + number_text(value) + ", more than 1e12 load radii (" +
+                           number_text(radius / problem.units.length_factor()) + ") from the origin");
+  }
+
+  void check_loads_and_depth_reach() const {
+    for (std::size_t j = 0; j < problem.loads.size(); ++j) {
+      const double length = problem.units.length_factor();
+      check_reach(problem.loads[j].x / length, place_of_key(place_of_element("loads", j), "x"));
+      check_reach(problem.loads[j].y / length, place_of_key(place_of_element("loads", j), "y"));
+    }
+    const double radius = largest_radius();
+    double depth = 0.0;
+    for (std::size_t k = 0; k + 1 < problem.section.layers.size(); ++k) {
+      depth += problem.section.layers[k].thickness;
+      if (depth <= multilayer::kMaxRadiiFromOrigin * radius) continue;
+      const double length = problem.units.length_factor();
+      fields.fail(place_of_key(place_of_element("layers", k), "thickness"),
+                  "puts the bottom of the layer " + number_text(depth / length) + " deep, more than 1e12 load radii (" +
+                      number_text(radius / length) + ")");
+    }
+  }
+
+  // The engine needs every finite layer at least 1e-6 of the largest load
+  // radius thick.
+  void check_thin_layers(const json& layers) const {
+    const double radius = largest_radius();
     for (std::size_t k = 0; k + 1 < problem.section.layers.size(); ++k) {
       if (problem.section.layers[k].thickness >= multilayer::kMinThicknessOverRadius * radius) continue;
       fields.fail(place_of_key(place_of_element("layers", k), "thickness"),
@@ -259,6 +293,9 @@ struct Reader {
       const double x = optional_coordinate(object, place, "x");
       const double y = optional_coordinate(object, place, "y");
       const double z = depth(fields.required(object, place, "z"), place_of_key(place, "z"));
+      check_reach(x, place_of_key(place, "x"));
+      check_reach(y, place_of_key(place, "y"));
+      check_reach(z, place_of_key(place, "z"));
       const Side point_side = side(object, place);
       add_point(x, y, z, point_side);
       echo.push_back({{"x", x}, {"y", y}, {"z", z}, {"side", side_name(point_side)}});
@@ -274,6 +311,7 @@ struct Reader {
     for (std::size_t i = 0; i < values.size(); ++i) {
       const std::string element = place_of_element(place, i);
       result.push_back(is_depth ? depth(values[i], element) : coordinate(values[i], element));
+      check_reach(result.back(), element);
     }
     return result;
   }
@@ -325,6 +363,7 @@ Problem read_problem(const nlohmann::json& document, const std::string& source) 
   reader.read_layers(fields.required(document, "", "layers"));
   reader.read_loads(fields.required(document, "", "loads"));
   reader.check_thin_layers(document["layers"]);
+  reader.check_loads_and_depth_reach();
   const json* points = FieldReader::member(document, "points");
   const json* grid = FieldReader::member(document, "grid");
   if (points == nullptr && grid == nullptr) fields.fail("points", "missing: give \"points\", \"grid\" or both");

@@ -238,17 +238,25 @@ TEST(AnalyseRun, ImperialUnitsGiveTheSameResults) {
   }
 }
 
+// A two-layer section under one wheel with a grid of nx x ny x nz points,
+// 10 mm apart across, 7 mm apart in depth from 1 mm (none on the interface).
+std::string grid_problem(int nx, int ny, int nz) {
+  nlohmann::json problem = nlohmann::json::parse(R"({"layers": [{"E": 3000, "nu": 0.35, "thickness": 150}, {"E": 60, "nu": 0.4}],
+    "loads": [{"load": 20000, "pressure": 0.56}]})");
+  auto axis = [](int count, double first, double step) {
+    std::vector<double> values;
+    for (int i = 0; i < count; ++i) values.push_back(first + step * i);
+    return values;
+  };
+  problem["grid"] = {{"x", axis(nx, 0, 10)}, {"y", axis(ny, 0, 10)}, {"z", axis(nz, 1, 7)}};
+  return problem.dump();
+}
+
 // More than 5000 points: a progress line on a terminal (script(1) gives the
 // run one), redrawn in place and erased; nothing of it in a pipe or a file.
 TEST(AnalyseRun, ProgressOnlyOnATerminal) {
   ScratchFolder folder;
-  nlohmann::json problem = nlohmann::json::parse(R"({"layers": [{"E": 3000, "nu": 0.35, "thickness": 150}, {"E": 60, "nu": 0.4}],
-    "loads": [{"load": 20000, "pressure": 0.56}]})");
-  std::vector<double> xs, zs;
-  for (int i = 0; i < 26; ++i) xs.push_back(10.0 * i);
-  for (int i = 0; i < 100; ++i) zs.push_back(1.0 + 7.0 * i);
-  problem["grid"] = {{"x", xs}, {"y", {0, 50}}, {"z", zs}};  // 5200 points
-  write_text(folder.path() / "p.json", problem.dump());
+  write_text(folder.path() / "p.json", grid_problem(26, 2, 100));  // 5200 points
 
   const ProgramRun piped = run_program_in(folder.path(), kAnalyse, {"p.json", "-o", "piped.csv"});
   EXPECT_EQ(piped.status, 0);
@@ -273,13 +281,7 @@ TEST(AnalyseRun, InterruptedOutputLeavesTheOldFile) {
     ScratchFolder folder;
     // 100 000 points: seconds of work even on a fast machine, far longer
     // than the wait below; the run is killed long before it ends.
-    nlohmann::json problem = nlohmann::json::parse(R"({"layers": [{"E": 3000, "nu": 0.35, "thickness": 150}, {"E": 60, "nu": 0.4}],
-      "loads": [{"load": 20000, "pressure": 0.56}]})");
-    std::vector<double> axis, depths;
-    for (int i = 0; i < 50; ++i) axis.push_back(10.0 * i);
-    for (int i = 0; i < 40; ++i) depths.push_back(1.0 + 10.0 * i);
-    problem["grid"] = {{"x", axis}, {"y", axis}, {"z", depths}};
-    write_text(folder.path() / "p.json", problem.dump());
+    write_text(folder.path() / "p.json", grid_problem(50, 50, 40));
     write_text(folder.path() / "table.csv", "old\n");
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
