@@ -87,6 +87,10 @@ def main():
         seconds = profile(threads=threads)
         print(f"depth profile, 200 points under a dual wheel, {threads} thread(s): "
               f"{seconds * 1e3:.2f} ms wall (target well under 10 ms)")
+    problem = kestral.Problem(SECTION, DUAL, points=[(x, 50.0, 300.0) for x in range(1000)])
+    wall, cpu = _kestral.engine_seconds(problem.to_dict(), kestral.KEYWORD_SOURCE, 20, 1, "read")
+    print(f"reading and checking 1000 points (the reader of problem files alone): "
+          f"{cpu * 1e3:.2f} ms CPU")
     print(f"depth profile, 200 points under a dual wheel, 1 thread: "
           f"{profile(clock=time.process_time) * 1e3:.2f} ms CPU")
 

@@ -2,7 +2,8 @@
 // the benchmark can tell the binding's own cost from the C++ library's:
 //   "engine":  multilayer::analyse on the problem as read, nothing else;
 //   "library": what kestral-analyse does with a parsed problem file
-//              (read_problem, the engine, the table), without its output.
+//              (read_problem, the engine, the table), without its output;
+//   "read":    read_problem alone (the checks and the echo).
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -52,14 +53,20 @@ std::pair<double, double> best_of(int repeats, const std::function<void()>& work
 
 std::pair<double, double> engine_seconds(const py::object& problem, const std::string& source,
                                          int repeats, int threads, const std::string& what) {
-  if (what != "engine" && what != "library")
-    throw py::value_error("what is \"engine\" or \"library\", not \"" + what + "\"");
+  if (what != "engine" && what != "library" && what != "read")
+    throw py::value_error("what is \"engine\", \"library\" or \"read\", not \"" + what + "\"");
   const nlohmann::json document = json_from_python(problem);
   std::pair<double, double> best;
   without_gil([&] {
     const Problem read = analyse::read_problem(document, source);
     analyse::RunSettings settings;
     settings.threads = threads;
+    if (what == "read") {
+      best = best_of(repeats, [&] {
+        if (analyse::read_problem(document, source).points.empty()) throw std::logic_error("no points");
+      });
+      return;
+    }
     if (what == "library") {
       best = best_of(repeats, [&] {
         const Problem again = analyse::read_problem(document, source);
@@ -84,8 +91,9 @@ std::pair<double, double> engine_seconds(const py::object& problem, const std::s
 void bind_engine_timing(py::module_& module) {
   module.def("engine_seconds", &engine_seconds, "problem"_a, "source"_a, "repeats"_a = 5,
              "threads"_a = 1, "what"_a = "engine",
-             "Best wall and CPU times of the engine alone (\"engine\") or of reading and "
-             "analysing as kestral-analyse does (\"library\") on the problem (benchmark).");
+             "Best wall and CPU times of the engine alone (\"engine\"), of reading and "
+             "analysing as kestral-analyse does (\"library\") or of reading alone (\"read\") "
+             "on the problem (benchmark).");
 }
 
 }  // namespace kestral::python
