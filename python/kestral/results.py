@@ -4,6 +4,7 @@ interface)."""
 
 from __future__ import annotations
 
+import sys
 from collections.abc import Mapping
 from typing import Any, Dict, List, Optional
 
@@ -21,9 +22,11 @@ class Results(Mapping):
     def __init__(self, columns: Dict[str, Any], units: Dict[str, str],
                  headers: Optional[List[str]] = None, problem: Optional[Dict[str, Any]] = None,
                  console: str = "", messages: str = ""):
-        self._columns = dict(columns)
-        self.units = dict(units)
-        self.headers = list(headers) if headers is not None else list(self._columns)
+        # Names interned: the results of a batch then share them, and a
+        # pickle of the batch holds each name once.
+        self._columns = {sys.intern(name): values for name, values in columns.items()}
+        self.units = {sys.intern(name): sys.intern(unit) for name, unit in units.items()}
+        self.headers = [sys.intern(h) for h in (headers if headers is not None else self._columns)]
         self._by_header = dict(zip(self.headers, self._columns))
         self._problem = problem
         self.console = console
@@ -75,6 +78,38 @@ class Results(Mapping):
 
         return pandas.DataFrame({header: self._columns[name]
                                  for header, name in zip(self.headers, self._columns)})
+
+    # Pickled with the float64 columns stacked into one array: a result of a
+    # few rows then travels to and from Dask workers as a few arrays, not
+    # as thirty (the bits are the same).
+    def __getstate__(self) -> Dict[str, Any]:
+        state = dict(self.__dict__)
+        state.pop("_by_header")
+        columns = state.pop("_columns")
+        stacked = [name for name, values in columns.items()
+                   if isinstance(values, np.ndarray) and values.dtype == np.float64
+                   and values.ndim == 1]
+        rows = {len(columns[name]) for name in stacked}
+        if len(rows) != 1:
+            stacked = []
+        state["_stacked_names"] = stacked
+        state["_stacked"] = np.stack([columns[name] for name in stacked]) if stacked else None
+        state["_other_columns"] = {name: values for name, values in columns.items()
+                                   if name not in set(stacked)}
+        state["_order"] = list(columns)
+        return state
+
+    def __setstate__(self, state: Dict[str, Any]) -> None:
+        stacked, names = state.pop("_stacked"), state.pop("_stacked_names")
+        others, order = state.pop("_other_columns"), state.pop("_order")
+        by_name = dict(others)
+        for i, name in enumerate(names):
+            by_name[name] = stacked[i]
+        state["_columns"] = {sys.intern(name): by_name[name] for name in order}
+        self.__dict__.update(state)
+        self.units = {sys.intern(name): sys.intern(unit) for name, unit in self.units.items()}
+        self.headers = [sys.intern(h) for h in self.headers]
+        self._by_header = dict(zip(self.headers, self._columns))
 
     def __repr__(self) -> str:
         return f"<kestral.Results: {self.rows} rows, columns {', '.join(self._columns)}>"
