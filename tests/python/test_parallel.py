@@ -86,3 +86,14 @@ def test_nothing_in_nothing_out_and_a_bad_batch_size():
     assert analyse_many([]) == []
     with pytest.raises(ValueError, match="batch_size must be at least 1"):
         analyse_many(problems()[:2], batch_size=0)
+
+
+def test_results_pickle_to_the_same_bits_columns_and_problem(serial):
+    import pickle
+
+    for want in serial[:3]:
+        got = pickle.loads(pickle.dumps(want))
+        assert_same([got], [want])
+        assert got.headers == want.headers and got.units == want.units
+        assert got.load_radii == want.load_radii
+        assert got["sxx"].flags.c_contiguous and got["side"].dtype == object
