@@ -17,8 +17,9 @@ std::string element_place(const std::string& place, std::size_t index) {
   return place + "[" + std::to_string(index) + "]";
 }
 
+// "<place>: ", or nothing for the document itself.
 std::string shown_place(const std::string& place) {
-  return place.empty() ? "the problem" : place;
+  return place.empty() ? "" : place + ": ";
 }
 
 // Deeper than any problem file goes; a list that holds itself stops here
@@ -29,13 +30,13 @@ nlohmann::json converted(const py::handle& value, const std::string& place, int 
 
 nlohmann::json converted_container(const py::handle& value, const std::string& place, int depth) {
   if (depth > kMaxNesting)
-    throw py::value_error(shown_place(place) + ": nested more than " + std::to_string(kMaxNesting) +
+    throw py::value_error(shown_place(place) + "nested more than " + std::to_string(kMaxNesting) +
                           " deep");
   if (py::isinstance<py::dict>(value)) {
     nlohmann::json object = nlohmann::json::object();
     for (const auto& [key, member] : value.cast<py::dict>()) {
       if (!py::isinstance<py::str>(key))
-        throw py::type_error(shown_place(place) + ": a key must be text, not " +
+        throw py::type_error(shown_place(place) + "a key must be text, not " +
                              py::repr(key).cast<std::string>());
       const auto name = key.cast<std::string>();
       object[name] = converted(member, member_place(place, name), depth + 1);
@@ -67,7 +68,7 @@ nlohmann::json converted(const py::handle& value, const std::string& place, int 
   if (py::isinstance<py::float_>(value)) {
     const double number = value.cast<double>();
     if (!std::isfinite(number))
-      throw py::value_error(shown_place(place) + ": " + py::str(value).cast<std::string>() +
+      throw py::value_error(shown_place(place) + py::str(value).cast<std::string>() +
                             " is not a number a problem file can hold");
     return number;
   }
@@ -78,7 +79,7 @@ nlohmann::json converted(const py::handle& value, const std::string& place, int 
     return converted(value.attr("tolist")(), place, depth);
   if (py::isinstance<py::list>(value) || py::isinstance<py::tuple>(value))
     return converted_container(value, place, depth);
-  throw py::type_error(shown_place(place) + ": " +
+  throw py::type_error(shown_place(place) +
                        py::str(value.get_type().attr("__name__")).cast<std::string>() +
                        " is not a value a problem file can hold");
 }

@@ -50,17 +50,22 @@ std::string side_of(const py::object& side, std::size_t index) {
   return py::str(side[py::int_(index)]).cast<std::string>();
 }
 
+void check_coordinates(const Coordinates& x, const Coordinates& y, const Coordinates& z,
+                       const py::object& side) {
+  if (x.ndim() != 1 || y.ndim() != 1 || z.ndim() != 1 || x.shape(0) != y.shape(0) ||
+      x.shape(0) != z.shape(0))
+    throw py::value_error("x, y and z must be one-dimensional and of one length");
+  if (!side.is_none() && !py::isinstance<py::str>(side) &&
+      py::len(side) != static_cast<std::size_t>(x.shape(0)))
+    throw py::value_error("side must be one text, or one per point");
+}
+
 // Appends the points given as arrays to the document's "points", as
 // {"x", "y", "z"[, "side"]} entries, so that the reader checks them like any
 // other point and names them points[i].
 void append_points(nlohmann::json& document, const Coordinates& x, const Coordinates& y,
                    const Coordinates& z, const py::object& side) {
-  if (x.ndim() != 1 || y.ndim() != 1 || z.ndim() != 1 || x.shape(0) != y.shape(0) ||
-      x.shape(0) != z.shape(0))
-    throw py::value_error("x, y and z must be one-dimensional and of one length");
   const auto count = static_cast<std::size_t>(x.shape(0));
-  if (!side.is_none() && !py::isinstance<py::str>(side) && py::len(side) != count)
-    throw py::value_error("side must be one text, or one per point");
   if (!document.is_object()) return;  // the reader says what is wrong
   nlohmann::json& points = document["points"];
   if (points.is_null()) points = nlohmann::json::array();
@@ -120,22 +125,31 @@ analyse::RunSettings settings_for(int threads) {
   return settings;
 }
 
-nlohmann::json document_of(const py::object& problem, const std::optional<Coordinates>& x,
-                           const std::optional<Coordinates>& y, const std::optional<Coordinates>& z,
-                           const py::object& side) {
-  nlohmann::json document = json_from_python(problem);
-  if (x || y || z) {
-    if (!x || !y || !z) throw py::type_error("x, y and z are given together");
-    append_points(document, *x, *y, *z, side);
+// The problem's JSON value; a value no problem file can hold is refused
+// like the reader's mistakes, after the source's name.
+nlohmann::json document_of(const py::object& problem, const std::string& source,
+                           const std::optional<Coordinates>& x = std::nullopt,
+                           const std::optional<Coordinates>& y = std::nullopt,
+                           const std::optional<Coordinates>& z = std::nullopt,
+                           const py::object& side = py::none()) {
+  if ((x || y || z) && !(x && y && z)) throw py::type_error("x, y and z are given together");
+  if (x) check_coordinates(*x, *y, *z, side);
+  try {
+    nlohmann::json document = json_from_python(problem);
+    if (x) append_points(document, *x, *y, *z, side);
+    return document;
+  } catch (const py::value_error& error) {
+    throw py::value_error(source + ": " + error.what());
+  } catch (const py::type_error& error) {
+    throw py::type_error(source + ": " + error.what());
   }
-  return document;
 }
 
 py::dict analyse_document(const py::object& problem, const std::string& source, int threads,
                           const std::optional<Coordinates>& x, const std::optional<Coordinates>& y,
                           const std::optional<Coordinates>& z, const py::object& side) {
   const analyse::RunSettings settings = settings_for(threads);
-  const nlohmann::json document = document_of(problem, x, y, z, side);
+  const nlohmann::json document = document_of(problem, source, x, y, z, side);
   Problem read;
   ResultTable table;
   without_gil([&] {
@@ -157,7 +171,7 @@ py::dict analyse_file(const std::string& path, int threads) {
 }
 
 UnderstoodProblem understood(const py::object& problem, const std::string& source) {
-  const nlohmann::json document = json_from_python(problem);
+  const nlohmann::json document = document_of(problem, source);
   Problem read;
   without_gil([&] { read = analyse::read_problem(document, source); });
   return UnderstoodProblem(std::move(read));

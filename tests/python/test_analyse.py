@@ -214,12 +214,12 @@ def test_file_errors_are_the_programs(tmp_path):
 def test_values_python_alone_can_get_wrong():
     section = [kestral.Layer(E=float("nan"), nu=0.35)]
     loads = [kestral.Load(load=20000, pressure=0.56)]
-    with pytest.raises(ValueError, match=r"^layers\[0\]\.E: nan is not a number a problem file can hold$"):
+    with pytest.raises(ValueError, match=r"^problem: layers\[0\]\.E: nan is not a number a problem file can hold$"):
         kestral.analyse(section, loads, [(0, 0, 10)])
     good = [kestral.Layer(E=60, nu=0.35)]
-    with pytest.raises(ValueError, match=r"^points\[1\]\.z: inf is not a number"):
+    with pytest.raises(ValueError, match=r"^problem: points\[1\]\.z: inf is not a number"):
         kestral.analyse(good, loads, x=[0, 0], y=[0, 0], z=[1, np.inf])
-    with pytest.raises(TypeError, match=r"^layers\[0\]\.E: object is not a value"):
+    with pytest.raises(TypeError, match=r"^problem: layers\[0\]\.E: object is not a value"):
         kestral.analyse([kestral.Layer(E=object(), nu=0.35)], loads, [(0, 0, 1)])
     with pytest.raises(TypeError, match="x, y and z are given together"):
         kestral.analyse(good, loads, x=[0.0], z=[1.0])
@@ -227,9 +227,11 @@ def test_values_python_alone_can_get_wrong():
         kestral.analyse(good, loads, x=[0.0, 1.0], y=0, z=1, side=["above"])
     with pytest.raises(ValueError, match="threads is -1"):
         kestral.analyse(good, loads, [(0, 0, 1)], threads=-1)
+    with pytest.raises(TypeError, match=r"^problem: a key must be text, not 1$"):
+        kestral.analyse_problem({1: 2})
     looped = []
     looped.append(looped)
-    with pytest.raises(ValueError, match=r"nested more than 64 deep"):
+    with pytest.raises(ValueError, match=r"^problem: layers(\[0\])+: nested more than 64 deep$"):
         kestral.analyse_problem({"layers": looped})
     # numpy scalars are numbers like any other.
     r = kestral.analyse([kestral.Layer(E=np.float32(60), nu=np.float64(0.35))], loads,
