@@ -17,6 +17,12 @@ using nlohmann::ordered_json;
 using multilayer::InterfaceKind;
 using multilayer::Side;
 
+// A limit of the engine as the messages show it: "1e8", "1e-3".
+std::string limit_text(double limit) {
+  const int exponent = static_cast<int>(std::lround(std::log10(limit)));
+  return std::pow(10.0, exponent) == limit ? "1e" + std::to_string(exponent) : number_text(limit);
+}
+
 struct Reader {
   FieldReader fields;
   Problem& problem;
@@ -164,7 +170,7 @@ struct Reader {
     check_modulus_ratio(layers);
   }
 
-  // The engine solves moduli at most 1e12 apart; name the later of the two
+  // The engine solves moduli at most kMaxModulusRatio apart; name the later of the two
   // extremes, against the earlier.
   void check_modulus_ratio(const json& layers) const {
     const auto& stack = problem.section.layers;
@@ -177,7 +183,7 @@ struct Reader {
     const std::size_t later = std::max(low, high), earlier = std::min(low, high);
     const auto E = [&layers](std::size_t k) { return number_text(layers[k]["E"].get<double>()); };
     fields.fail(place_of_key(place_of_element("layers", later), "E"),
-                "is " + E(later) + ", more than 1e12 times " + (later == high ? "that" : "less than that") + " of layers[" +
+                "is " + E(later) + ", more than " + limit_text(multilayer::kMaxModulusRatio) + " times " + (later == high ? "that" : "less than that") + " of layers[" +
                     std::to_string(earlier) + "] (" + E(earlier) + ")");
   }
 
@@ -191,12 +197,12 @@ struct Reader {
     return radius;
   }
 
-  // The engine reaches 1e12 load radii from the origin: loads, points and
+  // The engine reaches kMaxRadiiFromOrigin load radii from the origin: loads, points and
   // the depth of the last interface.
   void check_reach(double value, const std::string& place) const {
     const double radius = largest_radius();
     if (std::abs(value) * problem.units.length_factor() <= multilayer::kMaxRadiiFromOrigin * radius) return;
-    fields.fail(place, "is " + number_text(value) + ", more than 1e12 load radii (" +
+    fields.fail(place, "is " + number_text(value) + ", more than " + limit_text(multilayer::kMaxRadiiFromOrigin) + " load radii (" +
                            number_text(radius / problem.units.length_factor()) + ") from the origin");
   }
 
@@ -213,12 +219,12 @@ struct Reader {
       if (depth <= multilayer::kMaxRadiiFromOrigin * radius) continue;
       const double length = problem.units.length_factor();
       fields.fail(place_of_key(place_of_element("layers", k), "thickness"),
-                  "puts the bottom of the layer " + number_text(depth / length) + " deep, more than 1e12 load radii (" +
+                  "puts the bottom of the layer " + number_text(depth / length) + " deep, more than " + limit_text(multilayer::kMaxRadiiFromOrigin) + " load radii (" +
                       number_text(radius / length) + ")");
     }
   }
 
-  // The engine needs every finite layer at least 1e-6 of the largest load
+  // The engine needs every finite layer at least kMinThicknessOverRadius of the largest load
   // radius thick.
   void check_thin_layers(const json& layers) const {
     const double radius = largest_radius();
@@ -226,7 +232,7 @@ struct Reader {
       if (problem.section.layers[k].thickness >= multilayer::kMinThicknessOverRadius * radius) continue;
       fields.fail(place_of_key(place_of_element("layers", k), "thickness"),
                   "is " + number_text(layers[k]["thickness"].get<double>()) +
-                      ", less than 1e-6 of the largest load radius (" + number_text(radius / problem.units.length_factor()) + ")");
+                      ", less than " + limit_text(multilayer::kMinThicknessOverRadius) + " of the largest load radius (" + number_text(radius / problem.units.length_factor()) + ")");
     }
   }
 

@@ -10,6 +10,7 @@
 #include <exception>
 #include <mutex>
 #include <numbers>
+#include <system_error>
 #include <thread>
 
 #include "multilayer/load_integrals.h"
@@ -95,7 +96,14 @@ void run_blocks(const Job& job, std::size_t threads) {
   } else {
     std::vector<std::thread> pool;
     pool.reserve(threads);
-    for (std::size_t t = 0; t < threads; ++t) pool.emplace_back(worker);
+    for (std::size_t t = 0; t < threads; ++t) {
+      try {
+        pool.emplace_back(worker);
+      } catch (const std::system_error&) {
+        break;  // no more threads to be had: those started share the blocks
+      }
+    }
+    if (pool.empty()) worker();
     for (std::thread& t : pool) t.join();
   }
   if (failure) std::rethrow_exception(failure);

@@ -20,8 +20,8 @@ std::string shortest_double(double value);
 // Limits of the model (validation.cpp says why each is there).
 inline constexpr double kMinTolerance = 1e-14;
 inline constexpr double kMaxTolerance = 1e-2;
-inline constexpr double kMaxModulusRatio = 1e12;
-inline constexpr double kMinThicknessOverRadius = 1e-6;
+inline constexpr double kMaxModulusRatio = 1e8;
+inline constexpr double kMinThicknessOverRadius = 1e-3;
 inline constexpr double kMaxCoordinate = 1e100;
 inline constexpr double kMaxRadiiFromOrigin = 1e12;
 

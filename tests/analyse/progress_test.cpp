@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 
 namespace kestral::analyse {
@@ -17,12 +18,13 @@ TEST(Progress, DrawsOnItsStreamAndErasesAtTheEnd) {
   std::ostringstream out;
   {
     ProgressLine line(&out, 10000);
-    line.update(4096);
-    line.update(8192);  // within the redraw interval: not drawn
+    // A thousand updates in a few microseconds: the first is drawn, the
+    // rest only every 200 ms, so a handful at most even on a loaded machine.
+    for (std::size_t done = 1; done <= 1000; ++done) line.update(done);
   }
   const std::string text = out.str();
-  EXPECT_EQ(text.rfind("\rkestral-analyse: 4096 of 10000 points", 0), 0u) << text;
-  EXPECT_EQ(text.find("8192"), std::string::npos);
+  EXPECT_EQ(text.rfind("\rkestral-analyse: 1 of 10000 points", 0), 0u) << text;
+  EXPECT_LT(std::count(text.begin(), text.end(), '\r'), 10);
   EXPECT_EQ(text.substr(text.size() - 4), "\r\033[K");
 }
 
