@@ -7,6 +7,7 @@
 
 PYBIND11_MODULE(_kestral, module) {
   module.doc() = "The layered-elastic engine of kestral (use the package kestral).";
+  module.attr("__version__") = KESTRAL_VERSION;
   kestral::python::bind_problem(module);
   kestral::python::bind_legacy(module);
   kestral::python::bind_engine_timing(module);

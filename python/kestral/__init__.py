@@ -28,6 +28,8 @@ from .results import Results
 __all__ = ["Layer", "Load", "Problem", "Results", "Section", "analyse", "analyse_file",
            "analyse_problem", "run_legacy", "spring", "KEYWORD_SOURCE"]
 
+__version__ = _kestral.__version__
+
 # The name messages give a problem that comes from keywords rather than a file.
 KEYWORD_SOURCE = "problem"
 

@@ -140,6 +140,11 @@ def test_keywords_arrays_and_threads_give_the_same_bits():
     assert list(sided["layer"]) == [2, 2]
 
 
+def test_version_is_the_programs():
+    run = subprocess.run([exe(), "--version"], capture_output=True, text=True)
+    assert run.stdout.strip() == f"kestral-analyse {kestral.__version__}"
+
+
 def test_results_columns_and_units():
     r = kestral.analyse_problem(PROBLEMS["spring-in-inches"])
     assert r.units["sxx"] == "psi" and r.units["uz"] == "in" and r.units["exx"] == ""
