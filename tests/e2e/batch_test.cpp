@@ -6,7 +6,11 @@
 // The built kestral-batch runs the whole set once; the other cases call the
 // batch functions in this process (their threads then run under the thread
 // sanitizer of the tsan preset too) on the cheap recorded problems.
-#include "driver/batch.h"
+#include "driver/batch_command_line.h"
+#include "driver/batch_csv.h"
+#include "driver/batch_pool.h"
+#include "driver/batch_program.h"
+#include "driver/batch_progress.h"
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -372,16 +376,6 @@ TEST(BatchFailures, OneFolderNamedTwiceIsListedTwice) {
             read_text(recorded("half-space-deep") / "report.txt"));
 }
 
-TEST(BatchCsv, QuotesFieldsAsRfc4180Says) {
-  EXPECT_EQ(csv_field("trials/t080"), "trials/t080");
-  EXPECT_EQ(csv_field("trial 80"), "trial 80");  // a blank alone needs no quotes
-  EXPECT_EQ(csv_field("80, wet"), "\"80, wet\"");
-  EXPECT_EQ(csv_field("say \"hi\""), "\"say \"\"hi\"\"\"");
-  EXPECT_EQ(csv_field("a\rb"), "\"a\rb\"");
-  EXPECT_EQ(csv_field("a\nb"), "\"a\nb\"");
-  EXPECT_EQ(csv_field(""), "");
-}
-
 TEST(BatchCsv, FolderNameWithCommaAndBlank) {
   ScratchFolder scratch;
   const fs::path folder = scratch.path() / "asphalt 80, \"wet\"";
@@ -400,48 +394,6 @@ TEST(BatchCsv, FolderNameWithCommaAndBlank) {
     EXPECT_EQ(csv_cells(lines[r].substr(quoted.size() - 1)).size(), 13u);
   }
   EXPECT_EQ(lines[1].substr(quoted.size()), "2000,0,upper,2" + lines[1].substr(quoted.size() + 14));
-}
-
-TEST(BatchCommandLine, ParsesOptionsAndFolders) {
-  const auto parse = [](std::vector<std::string> arguments, unsigned threads = 2) {
-    return parse_batch_arguments(arguments, threads);
-  };
-  using Action = BatchArguments::Action;
-  BatchArguments parsed = parse({"a", "--csv", "t.csv", "-j3", "--gauss=g.qua", "b"});
-  EXPECT_EQ(parsed.action, Action::kRun);
-  EXPECT_EQ(parsed.options.folders, (std::vector<std::string>{"a", "b"}));
-  EXPECT_TRUE(parsed.options.csv_to_file);
-  EXPECT_EQ(parsed.options.csv, "t.csv");
-  EXPECT_TRUE(parsed.options.shared_gauss);
-  EXPECT_EQ(parsed.options.gauss, "g.qua");
-  EXPECT_EQ(parsed.options.jobs, 3);
-  EXPECT_EQ(parse({"-j", "256", "a"}).options.jobs, 256);
-  // Default: the hardware threads, at least 1 when the count is unknown.
-  EXPECT_EQ(parse({"a"}, 2).options.jobs, 2);
-  EXPECT_EQ(parse({"a"}, 0).options.jobs, 1);
-  EXPECT_FALSE(parse({"a"}).options.csv_to_file);
-  EXPECT_EQ(parse({"--", "-j", "-"}).options.folders, (std::vector<std::string>{"-j", "-"}));
-  EXPECT_EQ(parse({"a", "--help"}).action, Action::kHelp);
-
-  const std::pair<std::vector<std::string>, std::string> errors[] = {
-      {{}, "no folder given"},
-      {{"-j", "2"}, "no folder given"},
-      {{"-x", "a"}, "unknown option -x"},
-      {{"--jobs=2", "a"}, "unknown option --jobs=2"},
-      {{"a", "-j"}, "-j needs a number"},
-      {{"-j", "0", "a"}, "-j takes a whole number from 1 to 256, not '0'"},
-      {{"-j", "-1", "a"}, "-j takes a whole number from 1 to 256, not '-1'"},
-      {{"-j257", "a"}, "-j takes a whole number from 1 to 256, not '257'"},
-      {{"-j", "2x", "a"}, "-j takes a whole number from 1 to 256, not '2x'"},
-      {{"-j", "99999999999", "a"}, "-j takes a whole number from 1 to 256, not '99999999999'"},
-      {{"a", "--csv"}, "--csv needs a file name"},
-      {{"--gauss=", "a"}, "--gauss needs a file name"},
-  };
-  for (const auto& [arguments, message] : errors) {
-    const BatchArguments wrong = parse(arguments);
-    EXPECT_EQ(wrong.action, Action::kUsageError) << message;
-    EXPECT_EQ(wrong.error, message);
-  }
 }
 
 TEST(BatchCommandLine, UsageErrorsExitWithStatus2) {
