@@ -1,0 +1,108 @@
+// Programs started with a standard descriptor closed: no file they open may
+// take its number. A console that cannot be written is still a failure with
+// its message; diagnostics nobody can read are dropped; the reports are
+// exactly those of a run with every descriptor open.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "tests/e2e/child_process.h"
+#include "tests/e2e/program_run.h"
+
+namespace kestral::testing {
+namespace {
+
+namespace fs = std::filesystem;
+using std::chrono::milliseconds;
+
+const fs::path kRecorded = fs::path(KESTRAL_SOURCE_DIR) / "tests" / "regression";
+
+void copy_problem(const std::string& name, const fs::path& to) {
+  fs::create_directories(to);
+  for (const char* file : {"KESTRAL.in", "gauss.qua"}) fs::copy_file(kRecorded / name / file, to / file);
+}
+
+struct Ended {
+  ChildEnd end;
+  std::string console;
+  std::string errors;
+};
+
+Ended run_child(ChildOptions options) {
+  const pid_t pid = start_child(options);
+  Ended ended;
+  ended.end = wait_child(pid, milliseconds(60000));
+  if (!options.console.empty()) ended.console = read_text(options.console);
+  if (!options.errors.empty()) ended.errors = read_text(options.errors);
+  return ended;
+}
+
+TEST(ClosedStreams, ClosedStandardOutputFailsAndLeavesTheReportClean) {
+  ScratchFolder scratch;
+  copy_problem("half-space-deep", scratch.path() / "run");
+  ChildOptions options;
+  options.folder = scratch.path() / "run";
+  options.executable = KESTRAL_EXE;
+  options.errors = scratch.path() / "errors.txt";  // standard output closed
+  const Ended run = run_child(options);
+  EXPECT_TRUE(run.end.exited);
+  EXPECT_EQ(run.end.status, 1);
+  EXPECT_EQ(run.errors, "cannot write the console stream (standard output)\n");
+  EXPECT_EQ(read_text(scratch.path() / "run" / "KESTRAL.out"),
+            read_text(kRecorded / "half-space-deep" / "report.txt"));
+}
+
+TEST(ClosedStreams, ClosedStandardErrorKeepsNotesOutOfTheReport) {
+  ScratchFolder scratch;
+  const fs::path folder = scratch.path() / "run";
+  copy_problem("half-space-deep", folder);
+  // A wheel flag of 3: a note on standard error, nothing computed.
+  std::string problem = read_text(folder / "KESTRAL.in");
+  problem[problem.rfind('1')] = '3';
+  write_text(folder / "KESTRAL.in", problem);
+  const ProgramRun open_run = run_program_in(folder);
+  ASSERT_FALSE(open_run.errors.empty());
+  fs::remove(folder / "KESTRAL.out");
+
+  ChildOptions options;
+  options.folder = folder;
+  options.executable = KESTRAL_EXE;
+  options.console = scratch.path() / "console.txt";  // standard error closed
+  options.close_input = true;                        // and standard input
+  const Ended run = run_child(options);
+  EXPECT_TRUE(run.end.exited);
+  EXPECT_EQ(run.end.status, 0);
+  EXPECT_EQ(run.console, open_run.console);
+  EXPECT_EQ(read_text(folder / "KESTRAL.out"), open_run.report);
+}
+
+TEST(ClosedStreams, BatchWithClosedStandardOutputWritesOnlyReports) {
+  ScratchFolder scratch;
+  const std::vector<std::string> problems = {"half-space-deep", "thick-subgrade-stiff-bottom",
+                                             "odd-orders-positive-first"};
+  ChildOptions options;
+  options.folder = scratch.path();
+  options.executable = KESTRAL_BATCH_EXE;
+  options.arguments = {"-j", "2"};
+  for (const std::string& problem : problems) {
+    copy_problem(problem, scratch.path() / problem);
+    options.arguments.push_back(problem);
+  }
+  options.errors = scratch.path() / "errors.txt";
+  const Ended run = run_child(options);
+  EXPECT_TRUE(run.end.exited);
+  EXPECT_EQ(run.end.status, 1);
+  EXPECT_EQ(run.errors.rfind("kestral-batch: could not write the table to standard output\n", 0), 0u)
+      << run.errors;
+  for (const std::string& problem : problems) {
+    EXPECT_EQ(read_text(scratch.path() / problem / "KESTRAL.out"),
+              read_text(kRecorded / problem / "report.txt"))
+        << problem;
+  }
+}
+
+}  // namespace
+}  // namespace kestral::testing
