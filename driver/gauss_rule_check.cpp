@@ -27,9 +27,9 @@ std::vector<Node> gauss_legendre_half(int n) {
   return half;
 }
 
-std::string ten_digits(double value) {
+std::string ten_decimals(double value) {
   char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%.10g", value);
+  std::snprintf(buffer, sizeof buffer, "%.10f", value);
   return buffer;
 }
 
@@ -66,12 +66,12 @@ void check_gauss_legendre_rules(const GaussRules& rules, const std::string& file
       if (!agrees(std::fabs(x), expected.x)) {
         throw InputError(file_name + ": abscissa " + std::to_string(j) + which + " is " +
                          shortest_text(rules.x[base + j - 1]) + of_order +
-                         ten_digits(std::copysign(expected.x, x)) + ")");
+                         ten_decimals(std::copysign(expected.x, x)) + ")");
       }
       if (!agrees(w, expected.w)) {
         throw InputError(file_name + ": weight " + std::to_string(j) + which + " is " +
                          shortest_text(rules.w[base + j - 1]) + of_order +
-                         ten_digits(expected.w) + ")");
+                         ten_decimals(expected.w) + ")");
       }
     }
   }

@@ -20,6 +20,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <iterator>
+#include <map>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -421,6 +422,51 @@ TEST(BatchCommandLine, UsageErrorsExitWithStatus2) {
   EXPECT_EQ(no_table.errors, "kestral-batch: cannot open " +
                                  (scratch.path() / "no" / "t.csv").string() + " for writing\n");
   EXPECT_FALSE(fs::exists(scratch.path() / "section" / "KESTRAL.out"));
+}
+
+// Every file under `root` with its content: what a refused command must
+// leave exactly as it was.
+std::map<std::string, std::string> snapshot(const fs::path& root) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : fs::recursive_directory_iterator(root)) {
+    if (entry.is_regular_file()) files[entry.path().string()] = read_text(entry.path());
+  }
+  return files;
+}
+
+TEST(BatchTable, FileOfTheBatchIsRefusedAndNothingIsTouched) {
+  ScratchFolder scratch;
+  for (const char* folder : {"d1", "d2", "d3"}) copy_inputs(recorded("half-space-deep"), scratch.path() / folder);
+  write_text(scratch.path() / "d3" / "KESTRAL.out", "the report of an earlier run\nwith two lines\n");
+  fs::copy_file(recorded("half-space-deep") / "gauss.qua", scratch.path() / "s.qua");
+  const struct {
+    std::vector<std::string> arguments;
+    std::string message;
+  } cases[] = {
+      {{"--csv", "d3/KESTRAL.out", "d3"}, "the table d3/KESTRAL.out is the report of folder d3"},
+      {{"--csv", "d2/KESTRAL.out", "d1", "d2"}, "the table d2/KESTRAL.out is the report of folder d2"},
+      {{"--csv", "d1/KESTRAL.in", "d1", "d2"}, "the table d1/KESTRAL.in is the problem file of folder d1"},
+      {{"--csv", "./d2/gauss.qua", "d1", "d2"},
+       "the table ./d2/gauss.qua is the quadrature file of folder d2"},
+      {{"--gauss", "s.qua", "--csv", "s.qua", "d2"}, "the table s.qua is the shared quadrature file"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.message);
+    const auto before = snapshot(scratch.path());
+    const BatchRun run = run_batch_program(scratch.path(), c.arguments);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.errors, "kestral-batch: " + c.message + "; name another --csv file\n");
+    EXPECT_EQ(snapshot(scratch.path()), before);
+    EXPECT_FALSE(fs::exists(scratch.path() / "d2" / "KESTRAL.out"));
+  }
+  // A table of another name beside them is written, and replaces an
+  // earlier table whole.
+  write_text(scratch.path() / "d1" / "table.csv", std::string(5000, 'x') + "\n");
+  const BatchRun run = run_batch_program(scratch.path(), {"--csv", "d1/table.csv", "d1"});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(lines_of(read_text(scratch.path() / "d1" / "table.csv")).size(), 4u);
+  EXPECT_EQ(read_text(scratch.path() / "d1" / "table.csv").find('x'), std::string::npos);
 }
 
 TEST(BatchProgress, LineAndSummary) {
