@@ -61,9 +61,11 @@ BatchArguments parse_batch_arguments(const std::vector<std::string>& arguments,
   std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
   try {
     app.parse(reversed);
-  } catch (const CLI::ArgumentMismatch&) {
-    // Only an option at the very end lacks its value.
-    return usage_error(needs_value(arguments.back()));
+  } catch (const CLI::ArgumentMismatch& error) {
+    // An option at the very end lacks its value.
+    const std::string& last = arguments.back();
+    if (last == "-j" || last == "--csv" || last == "--gauss") return usage_error(needs_value(last));
+    return usage_error(error.what());
   } catch (const CLI::ParseError& error) {
     return usage_error(error.what());
   }

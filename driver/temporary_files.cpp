@@ -27,7 +27,7 @@ std::array<Slot, kMaxTemporaryFiles> slots;
 // Orders the threads that list and forget; the handler only reads.
 std::mutex slots_mutex;
 
-constexpr int kCleanedSignals[] = {SIGINT, SIGTERM, SIGHUP};
+constexpr int kCleanedSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE};
 
 extern "C" void remove_and_reraise(int signal_number) {
   for (Slot& slot : slots) {

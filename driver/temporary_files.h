@@ -25,7 +25,8 @@ std::filesystem::path create_temporary_file(const std::filesystem::path& folder,
 // Takes `path` off the list (after it was renamed or removed).
 void forget_temporary_file(const std::filesystem::path& path);
 
-// Installs handlers for SIGINT, SIGTERM and SIGHUP (except a signal the
+// Installs handlers for SIGINT, SIGTERM, SIGHUP and SIGPIPE (a reader of
+// the console or the table that went away) (except a signal the
 // program was started with ignored) that remove every listed temporary
 // file and then end the program with that signal, as its default action
 // would: the caller sees the usual status (130 for SIGINT in a shell).

@@ -42,7 +42,7 @@ pid_t start_child(const ChildOptions& options) {
   sigset_t none;
   sigemptyset(&none);
   ::sigprocmask(SIG_SETMASK, &none, nullptr);
-  for (const int s : {SIGINT, SIGTERM, SIGHUP}) ::signal(s, SIG_DFL);
+  for (const int s : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) ::signal(s, SIG_DFL);
   if (::chdir(folder.c_str()) != 0) ::_exit(126);
   if (options.memory_limit_bytes > 0) {
     const rlimit limit{static_cast<rlim_t>(options.memory_limit_bytes),
