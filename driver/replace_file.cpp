@@ -30,6 +30,7 @@ bool FileReplacement::open(const std::filesystem::path& target) {
   if (folder.empty()) folder = ".";
   temporary_ = create_temporary_file(folder, target_.filename().string());
   if (temporary_.empty()) {
+    if (ending_by_signal()) return false;
     // A folder that takes no new file (a writable report in a read-only
     // folder): written in place, as it stands, without the protection.
     stream_.open(target_, std::ios::binary | std::ios::out | std::ios::trunc);

@@ -27,9 +27,22 @@ std::array<Slot, kMaxTemporaryFiles> slots;
 // Orders the threads that list and forget; the handler only reads.
 std::mutex slots_mutex;
 
+// A process-directed signal may be handled by any thread, also while
+// another one is between creating a file and listing it: the handler marks
+// the process as ending, waits for the creations in flight to be listed,
+// and later creations give up.
+std::atomic<int> creations_in_flight{0};
+std::atomic<bool> ending{false};
+static_assert(std::atomic<bool>::is_always_lock_free, "the handler writes the flag");
+
 constexpr int kCleanedSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE};
 
 extern "C" void remove_and_reraise(int signal_number) {
+  ending.store(true);
+  // A creation in flight takes a few system calls; do not wait for ever on
+  // a thread that is stopped.
+  for (long spin = 0; creations_in_flight.load() > 0 && spin < 100000000L; ++spin) {
+  }
   for (Slot& slot : slots) {
     if (slot.state.load(std::memory_order_acquire) == kListed) ::unlink(slot.path);
   }
@@ -74,16 +87,26 @@ std::filesystem::path create_temporary_file(const std::filesystem::path& folder,
   std::filesystem::path absolute = std::filesystem::absolute(folder, error);
   if (error) absolute = folder;
   std::string name = (absolute / ("." + stem + ".XXXXXX")).string();
-  const SignalsHeld held;
+  const SignalsHeld held;  // in this thread; other threads see the count
+  creations_in_flight.fetch_add(1);
+  const auto done = [](std::filesystem::path made) {
+    creations_in_flight.fetch_sub(1);
+    return made;
+  };
+  if (ending.load()) return done({});
   const int fd = ::mkstemp(name.data());
-  if (fd < 0) return {};
+  if (fd < 0) return done({});
   ::close(fd);
   list(name);
-  return name;
+  return done(name);
 }
+
+bool ending_by_signal() { return ending.load(); }
 
 void forget_temporary_file(const std::filesystem::path& path) {
   const std::string name = path.string();
+  // No handler may run in this thread while it holds the lock.
+  const SignalsHeld held;
   const std::lock_guard lock(slots_mutex);
   for (Slot& slot : slots) {
     if (slot.state.load(std::memory_order_relaxed) == kListed && name == slot.path) {

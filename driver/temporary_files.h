@@ -15,12 +15,18 @@ namespace kestral {
 inline constexpr int kMaxTemporaryFiles = 320;
 
 // Creates a new, empty temporary file in `folder`, named ".STEM.XXXXXX",
-// listed for removal on a signal. Signals are held off while it is created
-// and listed, so none leaves it behind. Returns its path, or an empty path
-// when it cannot be created. A path too long for the list, or a full list,
+// listed for removal on a signal. Signals are held off in this thread while
+// it is created and listed, and a handler in another thread waits for the
+// listing, so none leaves it behind. Returns its path, or an empty path
+// when it cannot be created (or the program is ending by a signal). A path too long for the list, or a full list,
 // still creates the file, unlisted.
 std::filesystem::path create_temporary_file(const std::filesystem::path& folder,
                                             const std::string& stem);
+
+// True once a signal handler has begun to remove the listed files: the
+// program is ending, and nothing may be written in place of a temporary
+// file any more.
+bool ending_by_signal();
 
 // Takes `path` off the list (after it was renamed or removed).
 void forget_temporary_file(const std::filesystem::path& path);
