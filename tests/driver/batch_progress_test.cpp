@@ -8,6 +8,21 @@
 namespace kestral {
 namespace {
 
+TEST(BatchProgress, LineAndSummary) {
+  EXPECT_EQ(batch_progress_line(0, 10, 0.0),
+            "0/10 [........................] -- folders/s, --:-- left");
+  EXPECT_EQ(batch_progress_line(5, 10, 2.0),
+            "5/10 [############............] 2.5 folders/s, 0:02 left");
+  EXPECT_EQ(batch_progress_line(200, 200, 4.0),
+            "200/200 [########################] 50.0 folders/s, 0:00 left");
+  EXPECT_EQ(batch_progress_line(1, 7201, 1.0),
+            "1/7201 [........................] 1.0 folders/s, 2:00:00 left");
+  EXPECT_EQ(summary_line({10, 1, 40, 0.214}),
+            "kestral-batch: 10 folders run, 1 failed, 40 rows, 0.21 seconds");
+  EXPECT_EQ(summary_line({1, 0, 1, 2.0}),
+            "kestral-batch: 1 folder run, 0 failed, 1 row, 2.00 seconds");
+}
+
 TEST(BatchProgress, LineAtItsEdges) {
   EXPECT_EQ(batch_progress_line(0, 0, 1.0),
             "0/0 [########################] -- folders/s, --:-- left");

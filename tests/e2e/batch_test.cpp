@@ -472,35 +472,5 @@ TEST(BatchTable, FileOfTheBatchIsRefusedAndNothingIsTouched) {
   EXPECT_EQ(read_text(scratch.path() / "d1" / "table.csv").find('x'), std::string::npos);
 }
 
-TEST(BatchProgress, LineAndSummary) {
-  EXPECT_EQ(batch_progress_line(0, 10, 0.0),
-            "0/10 [........................] -- folders/s, --:-- left");
-  EXPECT_EQ(batch_progress_line(5, 10, 2.0),
-            "5/10 [############............] 2.5 folders/s, 0:02 left");
-  EXPECT_EQ(batch_progress_line(200, 200, 4.0),
-            "200/200 [########################] 50.0 folders/s, 0:00 left");
-  EXPECT_EQ(batch_progress_line(1, 7201, 1.0),
-            "1/7201 [........................] 1.0 folders/s, 2:00:00 left");
-  EXPECT_EQ(summary_line({10, 1, 40, 0.214}),
-            "kestral-batch: 10 folders run, 1 failed, 40 rows, 0.21 seconds");
-  EXPECT_EQ(summary_line({1, 0, 1, 2.0}),
-            "kestral-batch: 1 folder run, 0 failed, 1 row, 2.00 seconds");
-
-  // On a terminal the line is drawn in place and erased before the end.
-  ScratchFolder scratch;
-  copy_inputs(recorded("half-space-deep"), scratch.path() / "a");
-  copy_inputs(recorded("half-space-deep"), scratch.path() / "b");
-  BatchOptions options;
-  options.folders = {(scratch.path() / "a").string(), (scratch.path() / "b").string()};
-  options.jobs = 2;
-  std::ostringstream csv;
-  std::ostringstream terminal;
-  const BatchSummary summary = run_batch(options, csv, terminal, &terminal);
-  EXPECT_EQ(summary.rows, 6);
-  const std::string drawn = terminal.str();
-  EXPECT_NE(drawn.find("\r2/2 [########################] "), std::string::npos) << drawn;
-  EXPECT_EQ(drawn.substr(drawn.size() - 4), "\r\033[K");
-}
-
 }  // namespace
 }  // namespace kestral::testing

@@ -20,11 +20,6 @@ using std::chrono::milliseconds;
 
 const fs::path kRecorded = fs::path(KESTRAL_SOURCE_DIR) / "tests" / "regression";
 
-void copy_problem(const std::string& name, const fs::path& to) {
-  fs::create_directories(to);
-  for (const char* file : {"KESTRAL.in", "gauss.qua"}) fs::copy_file(kRecorded / name / file, to / file);
-}
-
 struct Ended {
   ChildEnd end;
   std::string console;
@@ -42,7 +37,7 @@ Ended run_child(ChildOptions options) {
 
 TEST(ClosedStreams, ClosedStandardOutputFailsAndLeavesTheReportClean) {
   ScratchFolder scratch;
-  copy_problem("half-space-deep", scratch.path() / "run");
+  copy_recorded_problem("half-space-deep", scratch.path() / "run");
   ChildOptions options;
   options.folder = scratch.path() / "run";
   options.executable = KESTRAL_EXE;
@@ -58,7 +53,7 @@ TEST(ClosedStreams, ClosedStandardOutputFailsAndLeavesTheReportClean) {
 TEST(ClosedStreams, ClosedStandardErrorKeepsNotesOutOfTheReport) {
   ScratchFolder scratch;
   const fs::path folder = scratch.path() / "run";
-  copy_problem("half-space-deep", folder);
+  copy_recorded_problem("half-space-deep", folder);
   // A wheel flag of 3: a note on standard error, nothing computed.
   std::string problem = read_text(folder / "KESTRAL.in");
   problem[problem.rfind('1')] = '3';
@@ -80,7 +75,7 @@ TEST(ClosedStreams, ClosedStandardErrorKeepsNotesOutOfTheReport) {
 
 TEST(ClosedStreams, ClosedStandardInputChangesNothing) {
   ScratchFolder scratch;
-  copy_problem("half-space-deep", scratch.path() / "run");
+  copy_recorded_problem("half-space-deep", scratch.path() / "run");
   ChildOptions options;
   options.folder = scratch.path() / "run";
   options.executable = KESTRAL_EXE;

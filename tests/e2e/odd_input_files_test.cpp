@@ -21,11 +21,6 @@ using std::chrono::milliseconds;
 
 const fs::path kRecorded = fs::path(KESTRAL_SOURCE_DIR) / "tests" / "regression";
 
-void copy_problem(const std::string& name, const fs::path& to) {
-  fs::create_directories(to);
-  for (const char* file : {"KESTRAL.in", "gauss.qua"}) fs::copy_file(kRecorded / name / file, to / file);
-}
-
 // The sanitizers reserve far more address space than any limit would allow.
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 constexpr long kMemoryLimit = 0;
@@ -74,7 +69,7 @@ TEST(OddInputFiles, DevicesAndFifosAreRefusedAtOnce) {
     SCOPED_TRACE(std::string(c.file) + " " + c.kind);
     ScratchFolder scratch;
     const fs::path folder = scratch.path() / "run";
-    copy_problem("half-space-deep", folder);
+    copy_recorded_problem("half-space-deep", folder);
     fs::remove(folder / c.file);
     if (std::string(c.kind) == "fifo") {
       ASSERT_EQ(::mkfifo((folder / c.file).c_str(), 0644), 0);
@@ -93,7 +88,7 @@ TEST(OddInputFiles, DevicesAndFifosAreRefusedAtOnce) {
 TEST(OddInputFiles, FileBeyondTheSizeLimitIsRefused) {
   ScratchFolder scratch;
   const fs::path folder = scratch.path() / "run";
-  copy_problem("half-space-deep", folder);
+  copy_recorded_problem("half-space-deep", folder);
   // The problem followed by 5 MiB of remarks.
   write_text(folder / "KESTRAL.in",
              read_text(folder / "KESTRAL.in") + std::string(5 << 20, ' ') + "\n");
@@ -110,8 +105,8 @@ TEST(OddInputFiles, FileBeyondTheSizeLimitIsRefused) {
 
 TEST(OddInputFiles, BatchGoesOnPastAFifoFolder) {
   ScratchFolder scratch;
-  copy_problem("half-space-deep", scratch.path() / "good");
-  copy_problem("half-space-deep", scratch.path() / "fifo");
+  copy_recorded_problem("half-space-deep", scratch.path() / "good");
+  copy_recorded_problem("half-space-deep", scratch.path() / "fifo");
   fs::remove(scratch.path() / "fifo" / "KESTRAL.in");
   ASSERT_EQ(::mkfifo((scratch.path() / "fifo" / "KESTRAL.in").c_str(), 0644), 0);
   const Ended run = run_bounded(scratch.path(), KESTRAL_BATCH_EXE,

@@ -21,6 +21,12 @@ void write_text(const std::filesystem::path& path, const std::string& text) {
   stream << text;
 }
 
+void copy_recorded_problem(const std::string& name, const std::filesystem::path& to) {
+  const std::filesystem::path from = std::filesystem::path(KESTRAL_SOURCE_DIR) / "tests" / "regression" / name;
+  std::filesystem::create_directories(to);
+  for (const char* file : {"KESTRAL.in", "gauss.qua"}) std::filesystem::copy_file(from / file, to / file);
+}
+
 ScratchFolder::ScratchFolder() {
   static std::atomic<int> counter{0};
   std::ostringstream name;

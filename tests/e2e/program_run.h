@@ -12,6 +12,10 @@ namespace kestral::testing {
 std::string read_text(const std::filesystem::path& path);
 void write_text(const std::filesystem::path& path, const std::string& text);
 
+// Copies KESTRAL.in and gauss.qua of the recorded problem `name`
+// (tests/regression/NAME) into `to`, creating it.
+void copy_recorded_problem(const std::string& name, const std::filesystem::path& to);
+
 // A new, empty folder under the system's temporary folder, removed with the
 // object.
 class ScratchFolder {
