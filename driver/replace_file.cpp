@@ -20,12 +20,15 @@ std::filesystem::path resolved(const std::filesystem::path& target) {
 
 bool FileReplacement::open(const std::filesystem::path& target) {
   discard();
-  target_ = resolved(target);
+  // A special file is written under the name given: /dev/stdout leads to a
+  // pipe that has no path.
   struct stat status {};
-  if (::stat(target_.c_str(), &status) == 0 && !S_ISREG(status.st_mode)) {
+  if (::stat(target.c_str(), &status) == 0 && !S_ISREG(status.st_mode)) {
+    target_ = target;
     stream_.open(target_, std::ios::binary | std::ios::out | std::ios::trunc);
     return stream_.is_open();
   }
+  target_ = resolved(target);
   std::filesystem::path folder = target_.parent_path();
   if (folder.empty()) folder = ".";
   temporary_ = create_temporary_file(folder, target_.filename().string());

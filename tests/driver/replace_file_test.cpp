@@ -74,6 +74,10 @@ TEST(FileReplacement, LinkKeepsItsPlaceAndItsTargetIsReplaced) {
 }
 
 TEST(FileReplacement, DevicesAreWrittenDirectly) {
+  // /dev/stdout leads, through /proc, to whatever standard output is.
+  FileReplacement out;
+  ASSERT_TRUE(out.open("/dev/stdout"));
+  EXPECT_TRUE(out.commit());
   FileReplacement null;
   ASSERT_TRUE(null.open("/dev/null"));
   null.stream() << "dropped\n";
