@@ -7,7 +7,8 @@
 #include <streambuf>
 
 #include "hankel/final.h"
-#include "layered/abcd.h"
+#include "layered/constants_store.h"
+#include "tests/support/gauss_rules.h"
 
 namespace kestral {
 namespace {
@@ -24,24 +25,7 @@ struct Section {
   LayerTable H{120, 200, 250};
   float a = 106.6255f;
   float q = 0.56f;
-  GaussNodeTable x{};
-  GaussNodeTable w{};
-  GaussOrderTable N{10, 10, 10, 0, 0};
-
-  Section() {
-    const float half_x[5] = {-0.9739065285f, -0.8650633667f, -0.6794095683f, -0.4333953941f,
-                             -0.1488743390f};
-    const float half_w[5] = {0.0666713443f, 0.1494513492f, 0.2190863625f, 0.2692667193f,
-                             0.2955242247f};
-    for (int rule = 0; rule < 3; ++rule) {
-      for (int j = 0; j < 5; ++j) {
-        x[rule * 10 + j] = half_x[j];
-        w[rule * 10 + j] = half_w[j];
-        x[rule * 10 + 9 - j] = -half_x[j];
-        w[rule * 10 + 9 - j] = half_w[j];
-      }
-    }
-  }
+  testing::RuleTables rules = testing::ten_point_rule_tables();
 };
 
 void run_point(benchmark::State& state, float Z, float R, int L) {
@@ -50,11 +34,12 @@ void run_point(benchmark::State& state, float Z, float R, int L) {
   NullBuffer sink;
   std::ostream console(&sink);
   const int K = 1;
+  ConstantsStore store;
   for (auto _ : state) {
     // A point of its own: no constants solved before it.
-    forget_solved_constants();
-    FINAL(Z, R, L, s.n, s.E, s.Mu, s.H, s.a, s.q, s.x, s.w, s.N, kBondedInterfaces, K, results,
-          console);
+    store.forget();
+    FINAL(Z, R, L, s.n, s.E, s.Mu, s.H, s.a, s.q, s.rules.x, s.rules.w, s.rules.N,
+          kBondedInterfaces, K, results, console, store);
     benchmark::DoNotOptimize(results.cells.data());
   }
 }

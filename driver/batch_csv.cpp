@@ -4,8 +4,8 @@
 #include <cstddef>
 #include <cstdio>
 
-#include "driver/problem_input.h"
 #include "driver/report_writer.h"
+#include "format/shortest_text.h"
 
 namespace kestral {
 namespace {

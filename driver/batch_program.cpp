@@ -6,7 +6,7 @@
 #include "driver/batch_pool.h"
 #include "driver/batch_progress.h"
 #include "driver/batch_table_target.h"
-#include "driver/replace_file.h"
+#include "driver/file_replacement.h"
 
 namespace kestral {
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "driver/free_format_reader.h"
+#include "format/shortest_text.h"
 
 namespace kestral {
 namespace {

@@ -3,6 +3,7 @@
 #include <sstream>
 
 #include "driver/free_format_reader.h"
+#include "format/shortest_text.h"
 
 namespace kestral {
 

@@ -1,10 +1,11 @@
 #include "driver/problem_input.h"
 
-#include <charconv>
 #include <cmath>
 #include <numbers>
 #include <string>
 #include <vector>
+
+#include "format/shortest_text.h"
 
 namespace kestral {
 namespace {
@@ -17,12 +18,6 @@ constexpr double kMaxResultScale = 1.0e30;
 }
 
 }  // namespace
-
-std::string shortest_text(float value) {
-  char buffer[64];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-  return std::string(buffer, result.ptr);
-}
 
 void read_gauss_rules(FreeFormatReader& file, GaussRules& rules) {
   for (int rule = 1; rule <= kGaussRulesRead; ++rule) {
@@ -79,7 +74,7 @@ void read_problem_head(FreeFormatReader& file, LayerSystem& layers, WheelLoad& l
   // The layer system carries the ratio of neighbouring moduli; beyond a
   // million its solve loses the single-precision constants.
   for (int k = 0; k + 1 < n; ++k) {
-    const double ratio = static_cast<double>(layers.E[k]) / layers.E[k + 1];
+    const double ratio = static_cast<double>(layers.E[k]) / static_cast<double>(layers.E[k + 1]);
     if (ratio > kMaxModulusRatio || ratio < 1.0 / kMaxModulusRatio) {
       reject(file, "moduli E(" + std::to_string(k + 1) + ") = " + shortest_text(layers.E[k]) + " and E(" +
                        std::to_string(k + 2) + ") = " + shortest_text(layers.E[k + 1]) +
@@ -125,9 +120,9 @@ void read_problem_head(FreeFormatReader& file, LayerSystem& layers, WheelLoad& l
   // displacement q a/E times them: all must stay far inside single
   // precision, whose range ends near 3e38.
   for (int k = 0; k < n; ++k) {
-    const double strain_scale = static_cast<double>(load.q) / layers.E[k];
-    const double displacement_scale = strain_scale * load.a;
-    if (load.q > kMaxResultScale || strain_scale > kMaxResultScale ||
+    const double strain_scale = static_cast<double>(load.q) / static_cast<double>(layers.E[k]);
+    const double displacement_scale = strain_scale * static_cast<double>(load.a);
+    if (static_cast<double>(load.q) > kMaxResultScale || strain_scale > kMaxResultScale ||
         displacement_scale > kMaxResultScale) {
       reject(file, "tyre pressure q = " + shortest_text(load.q) + " (item 5) against modulus E(" +
                        std::to_string(k + 1) + ") = " + shortest_text(layers.E[k]) +

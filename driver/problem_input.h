@@ -5,6 +5,7 @@
 #include <string>
 
 #include "driver/free_format_reader.h"
+#include "format/shortest_text.h"  // for the callers that show the problem's values
 #include "hankel/quadrature_table.h"
 #include "layered/layer_tables.h"
 
@@ -43,10 +44,6 @@ struct GaussRules {
   GaussNodeTable w{};
   GaussOrderTable N{};
 };
-
-// The shortest text that reads back as the same float, for messages: 0.6,
-// not 0.600000024; 1.0000001, not 1.
-std::string shortest_text(float value);
 
 // Reads the three rules. Each order N is followed by N/2 pairs x(j), w(j);
 // the mirrored node x(N+1-j) = -x(j), w(N+1-j) = w(j) is set from each pair,

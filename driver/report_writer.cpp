@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "driver/format.h"
+#include "format/format.h"
 #include "driver/free_format_reader.h"
 
 namespace kestral {

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "driver/problem_input.h"
-#include "driver/replace_file.h"
+#include "driver/file_replacement.h"
 #include "hankel/result_table.h"
 
 namespace kestral {

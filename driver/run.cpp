@@ -17,8 +17,9 @@
 #include "driver/point_limits.h"
 #include "driver/problem_input.h"
 #include "driver/report_writer.h"
+#include "format/shortest_text.h"
 #include "hankel/final.h"
-#include "layered/abcd.h"
+#include "layered/constants_store.h"
 
 namespace kestral {
 namespace {
@@ -30,21 +31,13 @@ int rows_per_wheel(const LayerSystem& layers, const EvalPoints& points) {
   return rows;
 }
 
-// The rows of all passes, in the order they were evaluated.
-struct EvaluatedRows {
-  ResultTable results;
-  std::array<int, kMaxResultRows> kinds{};
-  std::array<int, kMaxResultRows> layers{};
-  int count = 0;
-};
-
 // Pass j evaluates point j; for a dual wheel passes NP+1 .. 2NP repeat the
 // points at their distance from the second wheel. A point on an interface
 // gets a second row in the layer below.
 void evaluate_passes(const LayerSystem& layers, const WheelLoad& load, const EvalPoints& points,
-                     const GaussRules& rules, int passes, EvaluatedRows& rows,
-                     std::ostream& console) {
-  int& K = rows.count;
+                     const GaussRules& rules, int passes, RunRecord& rows,
+                     ConstantsStore& store, std::ostream& console) {
+  int& K = rows.rows_evaluated;
   for (int j = 1; j <= passes; ++j) {
     float Zc = 0.0f;
     float Rc = 0.0f;
@@ -54,8 +47,7 @@ void evaluate_passes(const LayerSystem& layers, const WheelLoad& load, const Eva
     } else {
       const int i = j - points.NP;
       Zc = points.Z[i - 1];
-      const float R = points.R[i - 1];
-      Rc = R > kDualWheelSpacing ? R - kDualWheelSpacing : kDualWheelSpacing - R;
+      Rc = distance_from_second_wheel(points.R[i - 1]);
     }
     console << progress_line(Zc, Rc) << '\n';
 
@@ -63,14 +55,14 @@ void evaluate_passes(const LayerSystem& layers, const WheelLoad& load, const Eva
     int L = where.layer;
     ++K;
     FINAL(Zc, Rc, L, layers.n, layers.E, layers.Mu, layers.H, load.a, load.q, rules.x, rules.w,
-          rules.N, kBondedInterfaces, K, rows.results, console);
+          rules.N, kBondedInterfaces, K, rows.results, console, store);
     rows.kinds[K - 1] = kOrdinaryRow;
     rows.layers[K - 1] = L;
     if (where.on_interface) {
       ++L;
       ++K;
       FINAL(Zc, Rc, L, layers.n, layers.E, layers.Mu, layers.H, load.a, load.q, rules.x, rules.w,
-            rules.N, kBondedInterfaces, K, rows.results, console);
+            rules.N, kBondedInterfaces, K, rows.results, console, store);
       rows.kinds[K - 1] = kInterfaceRow;
       rows.layers[K - 1] = L;
     }
@@ -80,8 +72,8 @@ void evaluate_passes(const LayerSystem& layers, const WheelLoad& load, const Eva
 // Dual wheel: the second half of the rows repeats the pattern of the first
 // for the second wheel; add its responses to the first wheel's, in single
 // precision. Z and R stay those of the first wheel's rows.
-void add_second_wheel(EvaluatedRows& rows) {
-  const int half = rows.count / 2;
+void add_second_wheel(RunRecord& rows) {
+  const int half = rows.rows_evaluated / 2;
   for (int i = 1; i <= half; ++i) {
     for (int column = kColSigmaZ; column <= kColEpR; ++column) {
       rows.results.at(i, column) = rows.results.at(i, column) + rows.results.at(half + i, column);
@@ -101,7 +93,6 @@ RunFiles RunFiles::in_folder(const std::filesystem::path& folder) {
 
 int run_analysis(const RunFiles& files, std::ostream& console, std::ostream& errors,
                  RunRecord* record) {
-  forget_solved_constants();
   std::optional<ReportFile> opened_report;
   try {
     FreeFormatReader problem_file(read_input_file(files.problem, files.problem_name, 1), 1,
@@ -141,13 +132,14 @@ int run_analysis(const RunFiles& files, std::ostream& console, std::ostream& err
     if (single || dual) report.write(wheel_line(dual));
     report.write(column_header());
 
-    static thread_local EvaluatedRows rows;
-    rows = EvaluatedRows{};
+    RunRecord rows;
     const int passes = single ? points.NP : (dual ? 2 * points.NP : 0);
-    evaluate_passes(layers, load, points, rules, passes, rows, console);
+    // The run's own store: nothing solved in an earlier run can reach it.
+    ConstantsStore store;
+    evaluate_passes(layers, load, points, rules, passes, rows, store, console);
     if (dual) add_second_wheel(rows);
-    const int rows_to_print = single ? rows.count : (dual ? rows.count / 2 : 0);
-    for (int row = 1; row <= rows_to_print; ++row) {
+    rows.rows_printed = single ? rows.rows_evaluated : (dual ? rows.rows_evaluated / 2 : 0);
+    for (int row = 1; row <= rows.rows_printed; ++row) {
       report.write(result_row(rows.results, row, rows.kinds[row - 1]));
     }
     report.finish();
@@ -158,12 +150,7 @@ int run_analysis(const RunFiles& files, std::ostream& console, std::ostream& err
              << " is neither 1 (single wheel) nor 2 (dual wheel): no wheel arrangement was "
                 "selected and nothing was computed\n";
     }
-    if (record != nullptr) {
-      record->results = rows.results;
-      record->kinds = rows.kinds;
-      record->layers = rows.layers;
-      record->rows_printed = rows_to_print;
-    }
+    if (record != nullptr) *record = rows;
     return 0;
   } catch (const InputError& error) {
     console.flush();

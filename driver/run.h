@@ -6,6 +6,7 @@
 #include <iosfwd>
 #include <string>
 
+#include "driver/dual_wheel.h"
 #include "driver/problem_input.h"
 #include "hankel/result_table.h"
 
@@ -13,8 +14,6 @@ namespace kestral {
 
 // Result rows a run may print (the capacity of the row-kind table).
 inline constexpr int kMaxResultRows = 30;
-// Distance between the centres of the two wheels of a dual wheel, mm.
-inline constexpr float kDualWheelSpacing = 310.0f;
 
 // The three files of a run and the names the diagnostics give them.
 struct RunFiles {
@@ -28,13 +27,15 @@ struct RunFiles {
   static RunFiles in_folder(const std::filesystem::path& folder);
 };
 
-// What a run printed, for callers that tabulate results: the rows as
-// reported (both wheels added for a dual wheel), their kinds and the layer
-// each was evaluated in.
+// The rows of a run: their results, kinds and the layer each was evaluated
+// in, in the order of evaluation (for a dual wheel the first wheel's rows,
+// then the second wheel's). Once the run ends, rows 1..rows_printed are the
+// rows as reported, both wheels added for a dual wheel.
 struct RunRecord {
   ResultTable results;
   std::array<int, kMaxResultRows> kinds{};
   std::array<int, kMaxResultRows> layers{};
+  int rows_evaluated = 0;
   int rows_printed = 0;
 };
 

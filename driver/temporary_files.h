@@ -1,7 +1,7 @@
 // Temporary files that must not outlive an interrupted run.
 //
 // A report or table is written to a temporary file beside it and renamed
-// over it at the end (replace_file.h). The temporary files in flight are
+// over it at the end (file_replacement.h). The temporary files in flight are
 // listed here in fixed storage, so that a signal handler can remove them
 // with async-signal-safe calls only.
 #pragma once

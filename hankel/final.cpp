@@ -4,9 +4,10 @@
 #include <cmath>
 #include <ostream>
 
-#include "driver/format.h"
+#include "format/format.h"
 #include "hankel/bess.h"
 #include "hankel/roots.h"
+#include "hankel/truncation.h"
 #include "layered/abcd.h"
 
 namespace kestral {
@@ -19,6 +20,18 @@ using BoundaryList = std::array<float, kBoundaryCapacity>;
 
 inline constexpr int kTotals = 10;
 using Totals = std::array<float, kTotals>;
+
+// The seven integrals I1..I7, by their index in the totals and node values:
+// pass 1 integrates the four J0(rho m) ones, pass 2 the three J1(rho m) ones.
+enum Integral : int {
+  kVerticalStress = 1,        // I1: SigmaZ = -q I1
+  kRadialStressJ0 = 2,        // I2: SigmaR = q I2 - q I5
+  kTangentialStressJ0 = 3,    // I3: SigmaT = 2 mu q I3 + q I6
+  kVerticalDisplacement = 4,  // I4: DispZ = -((1 + mu)/E) q a I4
+  kRadialStressJ1 = 5,        // I5
+  kTangentialStressJ1 = 6,    // I6
+  kShearStress = 7,           // I7: TaoRZ = q I7
+};
 
 void fill_boundaries(const RootList& roots, BoundaryList& bounds) {
   for (int k = 1; k <= kRootListSize - 1; ++k) {
@@ -41,6 +54,7 @@ struct PointSetting {
   const LayerTable& H;
   float a;
   int IBOND;
+  ConstantsStore* store;  // the run's solved constants, or none for the plain solve
 };
 
 // The terms that grow with depth, coefficient times exp(t). Deeper than
@@ -59,8 +73,8 @@ struct GrowingExponential {
 void integrate_pass(int pass, const PointSetting& p, const BoundaryList& bounds,
                     const GaussNodeTable& x, const GaussNodeTable& w, const GaussOrderTable& N,
                     Totals& T) {
-  const int first = pass == 1 ? 1 : 5;
-  const int last = pass == 1 ? 4 : 7;
+  const int first = pass == 1 ? kVerticalStress : kRadialStressJ1;
+  const int last = pass == 1 ? kVerticalDisplacement : kShearStress;
   const double mu = p.Mu[p.L - 1];
   const bool on_axis = p.rho == 0.0f;
   ConstantsTable A{};
@@ -71,16 +85,21 @@ void integrate_pass(int pass, const PointSetting& p, const BoundaryList& bounds,
   for (int i = 1; i <= kBoundariesFilled - 1; ++i) {
     const float lo = bounds[i - 1];
     const float hi = bounds[i];
-    const float half = static_cast<float>((static_cast<double>(hi) - lo) / 2.0);
-    const float mid = static_cast<float>((static_cast<double>(lo) + hi) / 2.0);
+    const float half = static_cast<float>((static_cast<double>(hi) - static_cast<double>(lo)) / 2.0);
+    const float mid = static_cast<float>((static_cast<double>(lo) + static_cast<double>(hi)) / 2.0);
     const int rule = i <= 2 ? 1 : (i <= 4 ? 2 : 3);
     const int order = N[rule - 1];
 
     std::array<float, 8> S{};
     float m = mid;
     for (int j = 1; j <= order; ++j) {
-      m = static_cast<float>(static_cast<double>(half) * gauss_at(x, j, rule) + mid);
-      ABCD(m, p.Mu, p.E, p.n, p.H, p.a, A, B, C, D, p.IBOND);
+      m = static_cast<float>(static_cast<double>(half) * static_cast<double>(gauss_at(x, j, rule)) +
+                             static_cast<double>(mid));
+      if (p.store != nullptr) {
+        ABCD(m, p.Mu, p.E, p.n, p.H, p.a, A, B, C, D, p.IBOND, *p.store);
+      } else {
+        ABCD(m, p.Mu, p.E, p.n, p.H, p.a, A, B, C, D, p.IBOND);
+      }
       const float rho_m = p.rho * m;
       // Pass 1 asks for J0(rho m) then J1(m); pass 2 for J1(m) then J1(rho m).
       float j1_m = 0.0f;
@@ -110,50 +129,58 @@ void integrate_pass(int pass, const PointSetting& p, const BoundaryList& bounds,
       if (pass == 1) {
         const double factor = on_axis ? static_cast<double>(j1_m)
                                       : static_cast<double>(j_rho_m) * static_cast<double>(j1_m);
-        const double G1 = md * (grow(md * Ad - Cd * (1.0 - 2.0 * mu - td)) +
-                                (md * Bd + Dd * (1.0 - 2.0 * mu + td)) * em);
-        const double G2 = md * (grow(md * Ad + Cd * (1.0 + 2.0 * mu + td)) +
-                                (md * Bd - Dd * (1.0 + 2.0 * mu - td)) * em);
-        const double G3 = md * (grow(Cd) - Dd * em);
-        const double G4 = grow(md * Ad - Cd * (2.0 - 4.0 * mu - td)) -
-                          (md * Bd + Dd * (2.0 - 4.0 * mu + td)) * em;
-        f[1] = static_cast<float>(G1 * factor);
-        f[2] = static_cast<float>(G2 * factor);
-        f[3] = static_cast<float>(G3 * factor);
-        f[4] = static_cast<float>(G4 * factor);
+        // The brackets G1..G4 of the J0(rho m) integrals.
+        const double vertical_stress = md * (grow(md * Ad - Cd * (1.0 - 2.0 * mu - td)) +
+                                             (md * Bd + Dd * (1.0 - 2.0 * mu + td)) * em);
+        const double radial_stress_j0 = md * (grow(md * Ad + Cd * (1.0 + 2.0 * mu + td)) +
+                                              (md * Bd - Dd * (1.0 + 2.0 * mu - td)) * em);
+        const double tangential_stress_j0 = md * (grow(Cd) - Dd * em);
+        const double vertical_displacement = grow(md * Ad - Cd * (2.0 - 4.0 * mu - td)) -
+                                             (md * Bd + Dd * (2.0 - 4.0 * mu + td)) * em;
+        f[kVerticalStress] = static_cast<float>(vertical_stress * factor);
+        f[kRadialStressJ0] = static_cast<float>(radial_stress_j0 * factor);
+        f[kTangentialStressJ0] = static_cast<float>(tangential_stress_j0 * factor);
+        f[kVerticalDisplacement] = static_cast<float>(vertical_displacement * factor);
       } else {
         // J1(rho m)/(rho m) tends to 1/2 on the axis, where J1(rho m) = 0;
         // so it does for an offset so small that rho m rounds to zero.
         const double factor_56 =
             (on_axis || rho_m == 0.0f) ? static_cast<double>(j1_m) / 2.0
-                    : static_cast<double>(j_rho_m) * static_cast<double>(j1_m) / rho_m;
-        const double G5 = md * (grow(md * Ad + Cd * (1.0 + td)) + (md * Bd - Dd * (1.0 - td)) * em);
-        const double G7 = md * (grow(md * Ad + Cd * (2.0 * mu + td)) -
-                                (md * Bd - Dd * (2.0 * mu - td)) * em);
-        f[5] = static_cast<float>(G5 * factor_56);
-        f[6] = f[5];
-        f[7] = on_axis ? 0.0f
-                       : static_cast<float>(G7 * static_cast<double>(j_rho_m) *
-                                            static_cast<double>(j1_m));
+                    : static_cast<double>(j_rho_m) * static_cast<double>(j1_m) / static_cast<double>(rho_m);
+        // The brackets G5 (= G6) and G7 of the J1(rho m) integrals.
+        const double horizontal_stress_j1 =
+            md * (grow(md * Ad + Cd * (1.0 + td)) + (md * Bd - Dd * (1.0 - td)) * em);
+        const double shear_stress = md * (grow(md * Ad + Cd * (2.0 * mu + td)) -
+                                          (md * Bd - Dd * (2.0 * mu - td)) * em);
+        f[kRadialStressJ1] = static_cast<float>(horizontal_stress_j1 * factor_56);
+        // The J1(rho m)/(rho m) integral enters the radial stress with one
+        // sign and the tangential stress with the other; each has its total,
+        // summed by the same steps, so I6 equals I5 bit for bit.
+        f[kTangentialStressJ1] = f[kRadialStressJ1];
+        f[kShearStress] = on_axis ? 0.0f
+                                  : static_cast<float>(shear_stress * static_cast<double>(j_rho_m) *
+                                                       static_cast<double>(j1_m));
       }
       const double weight = gauss_at(w, j, rule);
-      for (int k = first; k <= last; ++k) S[k] = static_cast<float>(S[k] + weight * f[k]);
+      for (int k = first; k <= last; ++k) {
+        S[k] = static_cast<float>(static_cast<double>(S[k]) + weight * static_cast<double>(f[k]));
+      }
     }
-    for (int k = first; k <= last; ++k) T[k] = static_cast<float>(T[k] + static_cast<double>(half) * S[k]);
+    for (int k = first; k <= last; ++k) {
+      T[k] = static_cast<float>(static_cast<double>(T[k]) +
+                                static_cast<double>(half) * static_cast<double>(S[k]));
+    }
 
-    // Truncation, judged at the last node of the interval: exp(-zeta m)
-    // below 1e-3, or m >= 150 for points at or near the surface.
-    const float zeta_m = p.zeta * m;
-    if (zeta_m >= 7.0f || (p.zeta <= 0.045f && m >= 150.0f)) break;
+    if (integration_ends(p.zeta, m)) break;
   }
 }
 
-}  // namespace
-
-void FINAL(const float& Z, const float& R, const int& L, const int& n, const LayerTable& E,
-           const LayerTable& Mu, const LayerTable& H, const float& a, const float& q,
-           const GaussNodeTable& x, const GaussNodeTable& w, const GaussOrderTable& N,
-           const int& IBOND, const int& K, ResultTable& results, std::ostream& console) {
+void evaluate_point(const float& Z, const float& R, const int& L, const int& n,
+                    const LayerTable& E, const LayerTable& Mu, const LayerTable& H,
+                    const float& a, const float& q, const GaussNodeTable& x,
+                    const GaussNodeTable& w, const GaussOrderTable& N, const int& IBOND,
+                    const int& K, ResultTable& results, std::ostream& console,
+                    ConstantsStore* store) {
   // Outside these the tables would be indexed beyond their capacity.
   if (n < kMinLayers || n > kMaxLayers || L < 1 || L > n || K < 1 || K > kResultRows) return;
   for (int rule = 1; rule <= kGaussRulesRead; ++rule) {
@@ -172,18 +199,22 @@ void FINAL(const float& Z, const float& R, const int& L, const int& n, const Lay
   fill_boundaries(roots_2, bounds_2);
 
   Totals T{};
-  const PointSetting setting{rho, zeta, L, n, E, Mu, H, a, IBOND};
+  const PointSetting setting{rho, zeta, L, n, E, Mu, H, a, IBOND, store};
   integrate_pass(1, setting, bounds_1, x, w, N, T);
   integrate_pass(2, setting, bounds_2, x, w, N, T);
 
   const double mu = Mu[L - 1];
   const double modulus = E[L - 1];
   const double qd = q;
-  const float SigmaZ = static_cast<float>(-qd * T[1]);
-  const float DispZ = static_cast<float>(-((1.0 + mu) / modulus) * qd * static_cast<double>(a) * T[4]);
-  const float SigmaR = static_cast<float>(qd * T[2] - qd * T[5]);
-  const float SigmaT = static_cast<float>(2.0 * mu * qd * T[3] + qd * T[6]);
-  const float TaoRZ = static_cast<float>(qd * T[7]);
+  // The seven totals, widened once: every result is formed in double.
+  const auto I = [&T](int k) { return static_cast<double>(T[k]); };
+  const float SigmaZ = static_cast<float>(-qd * I(kVerticalStress));
+  const float DispZ = static_cast<float>(-((1.0 + mu) / modulus) * qd * static_cast<double>(a) *
+                                         I(kVerticalDisplacement));
+  const float SigmaR = static_cast<float>(qd * I(kRadialStressJ0) - qd * I(kRadialStressJ1));
+  const float SigmaT =
+      static_cast<float>(2.0 * mu * qd * I(kTangentialStressJ0) + qd * I(kTangentialStressJ1));
+  const float TaoRZ = static_cast<float>(qd * I(kShearStress));
 
   console << FreeFormatLine().text("Sigma Z value=").real(SigmaZ).str() << '\n'
           << FreeFormatLine().text("Sigma T value=").real(SigmaT).str() << '\n'
@@ -209,6 +240,23 @@ void FINAL(const float& Z, const float& R, const int& L, const int& n, const Lay
   results.at(K, kColEpZ) = epZ;
   results.at(K, kColEpT) = epT;
   results.at(K, kColEpR) = epR;
+}
+
+}  // namespace
+
+void FINAL(const float& Z, const float& R, const int& L, const int& n, const LayerTable& E,
+           const LayerTable& Mu, const LayerTable& H, const float& a, const float& q,
+           const GaussNodeTable& x, const GaussNodeTable& w, const GaussOrderTable& N,
+           const int& IBOND, const int& K, ResultTable& results, std::ostream& console) {
+  evaluate_point(Z, R, L, n, E, Mu, H, a, q, x, w, N, IBOND, K, results, console, nullptr);
+}
+
+void FINAL(const float& Z, const float& R, const int& L, const int& n, const LayerTable& E,
+           const LayerTable& Mu, const LayerTable& H, const float& a, const float& q,
+           const GaussNodeTable& x, const GaussNodeTable& w, const GaussOrderTable& N,
+           const int& IBOND, const int& K, ResultTable& results, std::ostream& console,
+           ConstantsStore& store) {
+  evaluate_point(Z, R, L, n, E, Mu, H, a, q, x, w, N, IBOND, K, results, console, &store);
 }
 
 }  // namespace kestral

@@ -8,7 +8,6 @@
 #include <limits>
 #include <span>
 
-#include "layered/constants_cache.h"
 #include "layered/decay_factor.h"
 #include "layered/gauss_jordan_solution.h"
 #include "layered/matin.h"
@@ -30,7 +29,6 @@ struct LayerSystemWork {
 // Per thread, so that independent problems may run in parallel threads;
 // lives for the whole run and is reused on every call.
 thread_local LayerSystemWork work{};
-thread_local ConstantsCache solved;
 
 // Element (row, column) of the system, both 1-based as in the layout of the
 // rows and columns below.
@@ -88,8 +86,6 @@ void ABCD(const float& m, const LayerTable& Mu, const LayerTable& E, const int& 
   // Outside 2..5 layers the system does not exist or the tables cannot hold
   // it: leave the outputs as they are.
   if (NL < kMinLayers || NL > kMaxLayers) return;
-  solved.use_system(NL, E, Mu, H, a);
-  if (solved.find(m, A, B, C, D)) return;
   const int n = 4 * NL - 2;
   const double md = m;
 
@@ -152,9 +148,16 @@ void ABCD(const float& m, const LayerTable& Mu, const LayerTable& E, const int& 
   B[NL - 1] = to_float(work.rhs[4 * NL - 4]);
   C[NL - 1] = 0.0f;
   D[NL - 1] = to_float(work.rhs[4 * NL - 3]);
-  solved.store(m, A, B, C, D);
 }
 
-void forget_solved_constants() { solved.forget(); }
+void ABCD(const float& m, const LayerTable& Mu, const LayerTable& E, const int& NL,
+          const LayerTable& H, const float& a, ConstantsTable& A, ConstantsTable& B,
+          ConstantsTable& C, ConstantsTable& D, const int& IBOND, ConstantsStore& store) {
+  if (NL < kMinLayers || NL > kMaxLayers) return;
+  store.use_system(NL, E, Mu, H, a, IBOND);
+  if (store.find(m, A, B, C, D)) return;
+  ABCD(m, Mu, E, NL, H, a, A, B, C, D, IBOND);
+  store.store(m, A, B, C, D);
+}
 
 }  // namespace kestral

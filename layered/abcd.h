@@ -1,5 +1,6 @@
 #pragma once
 
+#include "layered/constants_store.h"
 #include "layered/layer_tables.h"
 
 namespace kestral {
@@ -11,11 +12,14 @@ namespace kestral {
 // conditions per bonded interface (S, T, W, U, each multiplied by
 // exp(-m*lambda_i), so that B and D carry F_i = exp(-2 m lambda_i), clamped
 // at exp(-85); see decay_factor.h) form one dense system of order 4*NL - 2,
-// solved by MATIN. The system is formed and solved in double precision: for
-// small m it is badly conditioned and a single-precision elimination loses
-// the constants (9e-6 of the largest constant for a five-layer section at
-// m = 0.05, where A and B of the top layer nearly cancel). Only the unpacked
-// A, B, C, D are rounded to single precision.
+// solved by solve_like_matin: MATIN's Gauss-Jordan elimination with its
+// pivots and operations, less the inverse, which no constant depends on, so
+// the solution is MATIN's bit for bit, three times sooner (see
+// gauss_jordan_solution.h). The system is formed and solved in double
+// precision: for small m it is badly conditioned and a single-precision
+// elimination loses the constants (9e-6 of the largest constant for a
+// five-layer section at m = 0.05, where A and B of the top layer nearly
+// cancel). Only the unpacked A, B, C, D are rounded to single precision.
 //
 // Arguments (all by reference):
 //   m      in   Hankel parameter, > 0 (m = 0 makes the system singular).
@@ -48,15 +52,20 @@ namespace kestral {
 // so small that the system is singular in practice) comes back infinite.
 // Work storage (a 350-row, 18-column matrix at leading dimension 350 and a
 // 350-entry right-hand side) is fixed and per thread, so calls in different
-// threads are independent; nothing is allocated per call.
+// threads are independent; it never carries a result from one call to the
+// next, and nothing is allocated per call.
 void ABCD(const float& m, const LayerTable& Mu, const LayerTable& E, const int& NL,
           const LayerTable& H, const float& a, ConstantsTable& A, ConstantsTable& B,
           ConstantsTable& C, ConstantsTable& D, const int& IBOND);
 
-// Empties this thread's store of constants already solved (ABCD keeps the
-// constants of every m it solved for the current layer system, up to a fixed
-// capacity). A run starts with it, so that its time does not depend on the
-// runs before it.
-void forget_solved_constants();
+// ABCD through a run's store of solved constants: the constants of this m
+// and this layer system (every argument above but the outputs) come from
+// `store` when it holds them, and are solved as above and kept there
+// otherwise. The outputs are bit for bit those of the plain solve.
+//   store  in/out  the run's store; it starts serving this system (and is
+//                  emptied) if it served another.
+void ABCD(const float& m, const LayerTable& Mu, const LayerTable& E, const int& NL,
+          const LayerTable& H, const float& a, ConstantsTable& A, ConstantsTable& B,
+          ConstantsTable& C, ConstantsTable& D, const int& IBOND, ConstantsStore& store);
 
 }  // namespace kestral

@@ -7,8 +7,6 @@
 #include <cstddef>
 #include <utility>
 
-#include "layered/matin.h"
-
 namespace kestral {
 
 namespace {
@@ -25,33 +23,23 @@ inline void for_each_index(IndexMask mask, Visit visit) {
   }
 }
 
-// Largest order solved in a compact copy; larger systems take the path
-// that works in place.
-constexpr int kCompactOrder = 24;
-
-void solve_dense(int n, std::span<double> A, std::size_t ld, std::span<double> b);
-
 }  // namespace
 
 void solve_like_matin(int n, std::span<double> A, int NP, std::span<double> b) {
-  if (n <= 0 || n > kMatinCapacity || NP < n) return;
+  if (n <= 0 || n > kSolveLikeMatinMaxOrder || NP < n) return;
   const std::size_t ld = static_cast<std::size_t>(NP);
   if (A.size() < ld * static_cast<std::size_t>(n - 1) + static_cast<std::size_t>(n)) return;
   if (b.size() < static_cast<std::size_t>(n)) return;
-  if (n > kCompactOrder) {
-    solve_dense(n, A, ld, b);
-    return;
-  }
 
   // A row-major copy in which the open (not yet pivoted) columns are kept
   // in the leading positions: a row update and the search of a row are then
   // single contiguous loops. The closed columns hold MATIN's inverse, which
   // the solution never reads, and are left behind. column_at[pos] is the
   // column held at position pos.
-  std::array<std::array<double, kCompactOrder>, kCompactOrder> rows;
-  std::array<double, kCompactOrder> rhs{};
-  std::array<int, kCompactOrder> column_at{};
-  std::array<int, kCompactOrder> position_of{};
+  std::array<std::array<double, kSolveLikeMatinMaxOrder>, kSolveLikeMatinMaxOrder> rows;
+  std::array<double, kSolveLikeMatinMaxOrder> rhs{};
+  std::array<int, kSolveLikeMatinMaxOrder> column_at{};
+  std::array<int, kSolveLikeMatinMaxOrder> position_of{};
   for (int l = 0; l < n; ++l) {
     for (int j = 0; j < n; ++j) rows[l][j] = A[static_cast<std::size_t>(l) + static_cast<std::size_t>(j) * ld];
     rhs[l] = b[l];
@@ -69,7 +57,7 @@ void solve_like_matin(int n, std::span<double> A, int NP, std::span<double> b) {
   // reaches it. A row's maximum changes only when the row is updated or
   // exchanged; the column that closes at a step is zero in every row not
   // updated.
-  std::array<double, kCompactOrder> row_largest{};
+  std::array<double, kSolveLikeMatinMaxOrder> row_largest{};
   const auto refresh_row_largest = [&](int l) {
     // Two running maxima: neither comparison waits for the other.
     const auto& row = rows[l];
@@ -142,67 +130,5 @@ void solve_like_matin(int n, std::span<double> A, int NP, std::span<double> b) {
   }
   for (int l = 0; l < n; ++l) b[l] = rhs[l];
 }
-
-namespace {
-
-void solve_dense(int n, std::span<double> A, std::size_t ld, std::span<double> b) {
-  const auto a = [&A, ld](int i, int j) -> double& {
-    return A[static_cast<std::size_t>(i) + static_cast<std::size_t>(j) * ld];
-  };
-
-  // Indices not yet pivoted, ascending: the rows and the columns the pivot
-  // search visits, in the order it visits them.
-  thread_local std::array<int, kMatinCapacity> open;
-  int open_count = n;
-  for (int k = 0; k < n; ++k) open[k] = k;
-
-  for (int step = 0; step < n; ++step) {
-    double largest = 0.0;
-    int r = -1;
-    int c = -1;
-    for (int jj = 0; jj < open_count; ++jj) {
-      const int j = open[jj];
-      for (int kk = 0; kk < open_count; ++kk) {
-        const int k = open[kk];
-        const double magnitude = std::abs(a(j, k));
-        if (magnitude > largest) {
-          largest = magnitude;
-          r = j;
-          c = k;
-        }
-      }
-    }
-    if (c < 0) return;  // nothing non-zero left: singular
-
-    // Column c joins the pivoted ones; the remaining open columns are the
-    // only ones the solution still depends on.
-    int cc = 0;
-    while (open[cc] != c) ++cc;
-    for (int kk = cc; kk + 1 < open_count; ++kk) open[kk] = open[kk + 1];
-    --open_count;
-
-    if (r != c) {
-      for (int kk = 0; kk < open_count; ++kk) std::swap(a(r, open[kk]), a(c, open[kk]));
-      std::swap(a(r, c), a(c, c));
-      std::swap(b[r], b[c]);
-    }
-    const double p = a(c, c);
-    for (int kk = 0; kk < open_count; ++kk) a(c, open[kk]) = a(c, open[kk]) / p;
-    b[c] = b[c] / p;
-
-    for (int l = 0; l < n; ++l) {
-      if (l == c) continue;
-      const double d = a(l, c);
-      if (d == 0.0) continue;
-      for (int kk = 0; kk < open_count; ++kk) {
-        const int j = open[kk];
-        a(l, j) = a(l, j) - a(c, j) * d;
-      }
-      b[l] = b[l] - b[c] * d;
-    }
-  }
-}
-
-}  // namespace
 
 }  // namespace kestral

@@ -4,45 +4,18 @@
 #include "driver/report_writer.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <fstream>
-#include <iterator>
 #include <string>
+
+#include "tests/support/scratch_folder.h"
+#include "tests/support/text_file.h"
 
 namespace kestral {
 namespace {
 
-// A fresh folder under the temporary directory, removed with the object.
-class TempFolder {
- public:
-  explicit TempFolder(const std::string& tag) {
-    static int counter = 0;
-    path_ = std::filesystem::temp_directory_path() /
-            ("kestral-report-" + tag + "-" + std::to_string(::getpid()) + "-" +
-             std::to_string(counter++));
-    std::filesystem::remove_all(path_);
-    std::filesystem::create_directories(path_);
-  }
-  ~TempFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  std::filesystem::path operator/(const char* name) const { return path_ / name; }
-  const std::filesystem::path& path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
-
-std::string read_file(const std::filesystem::path& path) {
-  std::ifstream stream(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>());
-}
-
-void write_file(const std::filesystem::path& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
-}
+using TempFolder = testing::ScratchFolder;
+using testing::read_text;
+using testing::write_text;
 
 LayerSystem layer_system(int n, std::initializer_list<float> E, std::initializer_list<float> Mu,
                          std::initializer_list<float> H) {
@@ -164,19 +137,19 @@ TEST(ConsoleRecords, ProgressLine) {
 }
 
 TEST(ReportFileLife, CreatedEmptyWhenMissing) {
-  TempFolder folder("missing");
+  const TempFolder folder("report-missing");
   { ReportFile report(folder / "KESTRAL.out"); }
   ASSERT_TRUE(std::filesystem::exists(folder / "KESTRAL.out"));
-  EXPECT_EQ(read_file(folder / "KESTRAL.out"), "");
+  EXPECT_EQ(read_text(folder / "KESTRAL.out"), "");
 }
 
 TEST(ReportFileLife, UntouchedUntilTheFirstRecordThenReplacedWhole) {
-  TempFolder folder("existing");
+  const TempFolder folder("report-existing");
   const std::string previous =
       "an earlier report\nwith several lines\nthat is longer than the new one\n";
-  write_file(folder / "KESTRAL.out", previous);
+  write_text(folder / "KESTRAL.out", previous);
   { ReportFile report(folder / "KESTRAL.out"); }
-  EXPECT_EQ(read_file(folder / "KESTRAL.out"), previous);
+  EXPECT_EQ(read_text(folder / "KESTRAL.out"), previous);
   {
     // Records go to a temporary file until the run ends: a reader (or a run
     // that is interrupted) still sees the old report.
@@ -184,24 +157,24 @@ TEST(ReportFileLife, UntouchedUntilTheFirstRecordThenReplacedWhole) {
     report.write("first");
     report.write("second");
     report.flush();
-    EXPECT_EQ(read_file(folder / "KESTRAL.out"), previous);
+    EXPECT_EQ(read_text(folder / "KESTRAL.out"), previous);
     report.finish();
-    EXPECT_EQ(read_file(folder / "KESTRAL.out"), "first\nsecond\n");
+    EXPECT_EQ(read_text(folder / "KESTRAL.out"), "first\nsecond\n");
   }
-  EXPECT_EQ(read_file(folder / "KESTRAL.out"), "first\nsecond\n");
+  EXPECT_EQ(read_text(folder / "KESTRAL.out"), "first\nsecond\n");
   {
     // Never finished (a run that ends another way): the report stays.
     ReportFile report(folder / "KESTRAL.out");
     report.write("third");
   }
-  EXPECT_EQ(read_file(folder / "KESTRAL.out"), "first\nsecond\n");
+  EXPECT_EQ(read_text(folder / "KESTRAL.out"), "first\nsecond\n");
   {
     // Stopped by a diagnostic after its first records: they replace it.
     ReportFile report(folder / "KESTRAL.out");
     report.write("echo only");
     EXPECT_TRUE(report.keep_after_stop());
   }
-  EXPECT_EQ(read_file(folder / "KESTRAL.out"), "echo only\n");
+  EXPECT_EQ(read_text(folder / "KESTRAL.out"), "echo only\n");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()),
                           std::filesystem::directory_iterator()),
             1);  // no temporary file left beside it

@@ -26,7 +26,7 @@
 #include <utility>
 #include <vector>
 
-#include "driver/format.h"
+#include "format/format.h"
 #include "tests/e2e/program_run.h"
 
 namespace kestral::testing {

@@ -16,19 +16,14 @@
 #include <string>
 #include <vector>
 
-#include "tests/e2e/program_run.h"
+#include "tests/support/program_run.h"
 
 namespace kestral::testing {
 namespace {
 
 const std::filesystem::path kSource = KESTRAL_SOURCE_DIR;
 
-std::vector<std::string> lines_of(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream stream(text);
-  for (std::string line; std::getline(stream, line);) lines.push_back(line);
-  return lines;
-}
+std::vector<std::string> lines_of(const std::string& text) { return split_lines(text); }
 
 ProgramRun run_problem(const std::filesystem::path& problem_folder, const ScratchFolder& scratch) {
   for (const char* name : {"KESTRAL.in", "gauss.qua"}) {

@@ -14,7 +14,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -28,7 +27,10 @@
 #include "driver/problem_input.h"
 #include "driver/report_writer.h"
 #include "driver/run.h"
-#include "tests/e2e/program_run.h"
+#include "hankel/truncation.h"
+#include "format/shortest_text.h"
+#include "tests/support/gauss_rules.h"
+#include "tests/support/program_run.h"
 
 namespace kestral::testing {
 namespace {
@@ -58,7 +60,7 @@ constexpr std::uint32_t kDualWheelSeeds = 50000;
 
 // Points within this depth (in contact radii) are integrated up to m = 150,
 // like the surface; deeper ones until zeta*m reaches 7.
-constexpr float kNearSurfaceZeta = 0.045f;
+constexpr float kNearSurfaceZeta = kSurfaceZoneDepth;
 
 // Tolerances, each with the reason for its size. "Measured" means the worst
 // over 20000 problems of this generator (16000 single, 4000 dual wheel:
@@ -86,8 +88,9 @@ constexpr double kAxisShareBeyondTypical = 0.01;  // of the axis rows
 // of that over at most a part-oscillation, bounded by twice its amplitude,
 // |J1(m)| <= sqrt(2/(pi m)). Measured: at most 1 % of q plus 0.37 of that.
 double near_surface_truncation(double zeta, double mu) {
-  const double t = 150.0 * zeta;
-  return 2.0 * std::sqrt(2.0 / (std::numbers::pi * 150.0)) * std::fabs(t - 1.0 + 2.0 * mu) *
+  const double M = kSurfaceParameterLimit;
+  const double t = M * zeta;
+  return 2.0 * std::sqrt(2.0 / (std::numbers::pi * M)) * std::fabs(t - 1.0 + 2.0 * mu) *
          std::exp(-t);
 }
 // Interface: both rows integrate over the same nodes, and at every node the
@@ -107,16 +110,8 @@ constexpr double kDispFloor = 2e-7;  // of q a/E_min
 constexpr double kStrainRelative = 1e-4;
 constexpr double kStrainFloor = 3e-6;  // of q/E_min
 
-const char* const kGauss10 =
-    "10\n-0.9739065285 0.0666713443\n-0.8650633667 0.1494513492\n-0.6794095683 0.2190863625\n"
-    "-0.4333953941 0.2692667193\n-0.1488743390 0.2955242247\n";
-
 // The shortest text that reads back as the same float.
-std::string text_of(float value) {
-  char buffer[64];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-  return std::string(buffer, result.ptr);
-}
+std::string text_of(float value) { return shortest_text(value); }
 
 // Uniform on (0, 1) from one 32-bit draw.
 double unit(std::mt19937& bits) { return (static_cast<double>(bits()) + 0.5) / 4294967296.0; }
@@ -173,8 +168,8 @@ Pavement random_pavement(std::uint32_t seed, int rows_per_pass, bool dual) {
   LayerSystem& s = p.layers;
   s.n = 2 + choice(bits, 4);
   for (int k = 0; k < s.n; ++k) {
-    const double lo = k == 0 ? 20.0 : std::max(20.0, s.E[k - 1] / 1000.0);
-    const double hi = k == 0 ? 20000.0 : std::min(20000.0, s.E[k - 1] * 1000.0);
+    const double lo = k == 0 ? 20.0 : std::max(20.0, double{s.E[k - 1]} / 1000.0);
+    const double hi = k == 0 ? 20000.0 : std::min(20000.0, double{s.E[k - 1]} * 1000.0);
     s.E[k] = static_cast<float>(log_uniform(bits, lo, hi));
     s.Mu[k] = choice(bits, 10) == 0 ? 0.5f : static_cast<float>(uniform(bits, 0.15, 0.5));
   }
@@ -186,7 +181,7 @@ Pavement random_pavement(std::uint32_t seed, int rows_per_pass, bool dual) {
   const std::vector<float> depths = interface_depths(s);
   std::vector<float> accepted;  // deeper points inside a finite layer are refused
   for (float D : depths) {
-    if (D <= 15.0 * static_cast<double>(p.a)) accepted.push_back(D);
+    if (double{D} <= 15.0 * static_cast<double>(p.a)) accepted.push_back(D);
   }
 
   const int wanted = 3 + choice(bits, 6);
@@ -199,9 +194,9 @@ Pavement random_pavement(std::uint32_t seed, int rows_per_pass, bool dual) {
     } else if (depth_kind <= 2 && !accepted.empty()) {
       point.Z = accepted[choice(bits, static_cast<int>(accepted.size()))];
     } else if (depth_kind <= 5) {
-      point.Z = static_cast<float>(uniform(bits, 0.0, 10.0) * p.a);
+      point.Z = static_cast<float>(uniform(bits, 0.0, 10.0) * double{p.a});
     } else {
-      point.Z = static_cast<float>(log_uniform(bits, 0.01, 1.0) * p.a);
+      point.Z = static_cast<float>(log_uniform(bits, 0.01, 1.0) * double{p.a});
     }
     // A random depth may land on an interface too.
     point.on_interface = std::find(depths.begin(), depths.end(), point.Z) != depths.end();
@@ -211,7 +206,7 @@ Pavement random_pavement(std::uint32_t seed, int rows_per_pass, bool dual) {
     } else if (dual && offset_kind == 2) {
       point.R = choice(bits, 2) == 0 ? kDualWheelSpacing : kDualWheelSpacing / 2;
     } else {
-      point.R = static_cast<float>(uniform(bits, 0.0, 10.0) * p.a);
+      point.R = static_cast<float>(uniform(bits, 0.0, 10.0) * double{p.a});
     }
     const int needed = point.on_interface ? 2 : 1;
     if (rows + needed > rows_per_pass) break;
@@ -242,17 +237,8 @@ struct Outcome {
 };
 
 Outcome run_problem(const std::string& problem) {
-  ScratchFolder folder;
-  write_text(folder.path() / "KESTRAL.in", problem);
-  write_text(folder.path() / "gauss.qua", std::string(kGauss10) + kGauss10 + kGauss10);
-  Outcome outcome;
-  outcome.problem = problem;
-  std::ostringstream console;
-  std::ostringstream errors;
-  outcome.status =
-      run_analysis(RunFiles::in_folder(folder.path()), console, errors, &outcome.record);
-  outcome.errors = errors.str();
-  return outcome;
+  InProcessRun run = run_in_process(problem, ten_point_rule_file());
+  return Outcome{run.status, run.errors, problem, run.record};
 }
 
 // The worst discrepancy met for one property, with the seed that gave it.
@@ -343,7 +329,7 @@ void check_single_wheel_rows(const Pavement& p, const std::vector<Point>& points
     const float zeta = t.at(row, kColZ) / p.a;
     if (t.at(row, kColR) == 0.0f && zeta > 0.0f) {
       ++stats.axis_rows;
-      const double gap = std::fabs(double{t.at(row, kColSigmaR)} - t.at(row, kColSigmaT));
+      const double gap = std::fabs(double{t.at(row, kColSigmaR)} - double{t.at(row, kColSigmaT)});
       double truncation = 0.0;
       if (zeta > kNearSurfaceZeta) {
         stats.axis.see(gap / q, p.seed);
@@ -364,7 +350,8 @@ void check_single_wheel_rows(const Pavement& p, const std::vector<Point>& points
     const int up = row - 1;
     const int L = r.layers[up - 1];
     const double E_min = std::min(p.layers.E[L - 1], p.layers.E[L]);
-    auto gap = [&](int column) { return std::fabs(double{t.at(up, column)} - t.at(row, column)); };
+    auto gap = [&](int column) { return std::fabs(double{t.at(up, column)} - double{t.at(row, column)});
+    };
     auto larger = [&](int column) {
       return std::max(std::fabs(double{t.at(up, column)}), std::fabs(double{t.at(row, column)}));
     };
@@ -379,7 +366,7 @@ void check_single_wheel_rows(const Pavement& p, const std::vector<Point>& points
     EXPECT_LE(gap(kColSigmaZ), kInterfaceStress * q) << both(kColSigmaZ);
     EXPECT_LE(gap(kColTaoRZ), kInterfaceStress * q) << both(kColTaoRZ);
 
-    const double disp_scale = q * p.a / E_min;
+    const double disp_scale = q * double{p.a} / E_min;
     stats.disp_z.see(gap(kColDispZ) / larger(kColDispZ), p.seed);
     stats.disp_z_floor.see((gap(kColDispZ) - kDispRelative * larger(kColDispZ)) / disp_scale,
                            p.seed);
@@ -427,8 +414,7 @@ TEST(RandomPavements, DualWheelRowsAreTheSumOfTheTwoWheelsRows) {
     std::vector<Point> both_wheels = p.points;
     for (const Point& point : p.points) {
       Point seen_from_second = point;
-      seen_from_second.R =
-          point.R > kDualWheelSpacing ? point.R - kDualWheelSpacing : kDualWheelSpacing - point.R;
+      seen_from_second.R = distance_from_second_wheel(point.R);
       both_wheels.push_back(seen_from_second);
     }
     const Outcome dual = run_problem(problem_text(p, p.points, 2));

@@ -15,42 +15,19 @@
 #include <vector>
 
 #include "driver/report_writer.h"
-#include "tests/e2e/program_run.h"
+#include "tests/support/gauss_rules.h"
+#include "tests/support/program_run.h"
 
 namespace kestral::testing {
 namespace {
-
-const char* const kGauss10 =
-    "10\n-0.9739065285 0.0666713443\n-0.8650633667 0.1494513492\n-0.6794095683 0.2190863625\n"
-    "-0.4333953941 0.2692667193\n-0.1488743390 0.2955242247\n";
-
-std::string gauss_file() { return std::string(kGauss10) + kGauss10 + kGauss10; }
 
 // A three-layer section: 120 mm asphalt, 250 mm base, subgrade.
 std::string problem(const std::string& points, const std::string& wheel_flag) {
   return "3\n2500 250 50\n0.35 0.35 0.40\n120 250\n20000 0.56\n" + points + wheel_flag + "\n";
 }
 
-struct InProcessRun {
-  int status = -1;
-  std::string console;
-  std::string errors;
-  std::string report;
-  RunRecord record;
-};
-
 InProcessRun run_in_process(const std::string& problem_text) {
-  ScratchFolder folder;
-  write_text(folder.path() / "KESTRAL.in", problem_text);
-  write_text(folder.path() / "gauss.qua", gauss_file());
-  InProcessRun run;
-  std::ostringstream console;
-  std::ostringstream errors;
-  run.status = run_analysis(RunFiles::in_folder(folder.path()), console, errors, &run.record);
-  run.console = console.str();
-  run.errors = errors.str();
-  run.report = read_text(folder.path() / "KESTRAL.out");
-  return run;
+  return testing::run_in_process(problem_text, ten_point_rule_file());
 }
 
 std::vector<std::string> lines_starting(const std::string& text, const std::string& prefix) {
@@ -66,7 +43,7 @@ TEST(ContactRadius, IsTheRadiusOfACircleOfAreaPOverQ) {
   // 20000 N at 0.56 MPa: 35714.3 mm^2, a = 106.6 mm.
   EXPECT_NEAR(contact_radius(20000.0f, 0.56f), 106.6, 0.05);
   EXPECT_EQ(contact_radius(20000.0f, 0.56f),
-            static_cast<float>(std::sqrt(20000.0 / 0.56f / std::numbers::pi)));
+            static_cast<float>(std::sqrt(20000.0 / double{0.56f} / std::numbers::pi)));
 }
 
 TEST(SingleWheel, RowsFollowThePointsAndTheirLayers) {
@@ -105,9 +82,9 @@ TEST(SingleWheel, InterfaceRowsAgreeWhereTheBondMakesThemContinuous) {
   // continuous across a bonded interface; the rows come from separate
   // quadratures of the same integrals, equal to a few units of 1e-6 q.
   for (int column : {kColSigmaZ, kColTaoRZ}) EXPECT_NEAR(t.at(1, column), t.at(2, column), 1e-5);
-  EXPECT_NEAR(t.at(1, kColDispZ), t.at(2, kColDispZ), 1e-5 * std::fabs(t.at(1, kColDispZ)));
+  EXPECT_NEAR(t.at(1, kColDispZ), t.at(2, kColDispZ), 1e-5 * std::fabs(double{t.at(1, kColDispZ)}));
   for (int column : {kColEpT, kColEpR}) {
-    EXPECT_NEAR(t.at(1, column), t.at(2, column), 1e-3 * std::fabs(t.at(1, column)));
+    EXPECT_NEAR(t.at(1, column), t.at(2, column), 1e-3 * std::fabs(double{t.at(1, column)}));
   }
   // The stiff asphalt carries tension at its bottom, the base does not.
   EXPECT_GT(t.at(1, kColSigmaR), 10 * std::fabs(t.at(2, kColSigmaR)));
@@ -173,10 +150,10 @@ TEST(PointTypedAtAnInterface, GetsBothRowsWhateverTheFloatSum) {
   const std::string head = "3\n3000 300 60\n0.35 0.35 0.4\n144.82 95.3\n20000 0.56\n1\n";
   ScratchFolder typed;
   write_text(typed.path() / "KESTRAL.in", head + "240.12 0\n1\n");
-  write_text(typed.path() / "gauss.qua", gauss_file());
+  write_text(typed.path() / "gauss.qua", ten_point_rule_file());
   ScratchFolder summed;
   write_text(summed.path() / "KESTRAL.in", head + "240.12001 0\n1\n");
-  write_text(summed.path() / "gauss.qua", gauss_file());
+  write_text(summed.path() / "gauss.qua", ten_point_rule_file());
   const ProgramRun at_typed = run_program_in(typed.path());
   const ProgramRun at_sum = run_program_in(summed.path());
   ASSERT_EQ(at_typed.status, 0) << at_typed.errors;
@@ -243,7 +220,7 @@ TEST(WriteFailures, AFullDiskIsAFailureNotASilentSuccess) {
   if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
   ScratchFolder folder;
   write_text(folder.path() / "KESTRAL.in", problem("1\n500 0\n", "1"));
-  write_text(folder.path() / "gauss.qua", gauss_file());
+  write_text(folder.path() / "gauss.qua", ten_point_rule_file());
   // The report on a full disk.
   RunFiles files = RunFiles::in_folder(folder.path());
   files.report = "/dev/full";

@@ -17,7 +17,9 @@
 #include <sstream>
 #include <string>
 
-#include "driver/format.h"
+#include "format/format.h"
+#include "hankel/truncation.h"
+#include "tests/support/gauss_rules.h"
 
 namespace kestral {
 namespace {
@@ -26,48 +28,33 @@ namespace {
 // carry the envelope (c + zeta*m)*exp(-zeta*m) with c <= 1 + 2*mu <= 2, and
 // the Bessel factor (|J| < 0.6 beyond the first interval) oscillates, so the
 // tail is at most about one envelope value, (2 + 7)*exp(-7), times q.
-const double kDepthTail = (2.0 + 7.0) * std::exp(-7.0);
-// At the surface the passes stop near m = 150; on the axis I1 = 1 - J0(M),
-// and sqrt(2/(pi*150)) is the amplitude of J0 there, about 6.5 % of q.
-const double kSurfaceAxisTail = std::sqrt(2.0 / (std::numbers::pi * 150.0));
+const double kStopExponent = kTruncationExponent;
+const double kDepthTail = (2.0 + kStopExponent) * std::exp(-kStopExponent);
+// At the surface the passes stop near M = 150; on the axis I1 = 1 - J0(M),
+// and sqrt(2/(pi*M)) is the amplitude of J0 there, about 6.5 % of q.
+const double kStopParameter = kSurfaceParameterLimit;
+const double kSurfaceAxisTail = std::sqrt(2.0 / (std::numbers::pi * kStopParameter));
 // Off the axis the surface integrand J0(rho m)J1(m) has the amplitude
-// 2/(pi*150*sqrt(rho)) at m = 150; one half-oscillation (width below pi) of
+// 2/(pi*M*sqrt(rho)) at m = M; one half-oscillation (width below pi) of
 // it bounds the tail.
-double surface_offset_tail(double rho) { return 2.0 / (150.0 * std::sqrt(rho)); }
-// The surface displacement integrand (2 - 2mu)J1(m)/m: its tail beyond 150
-// is about the J0 amplitude there divided by 150, relative to the value.
-const double kSurfaceDispTail = kSurfaceAxisTail / 150.0;
+double surface_offset_tail(double rho) { return 2.0 / (kStopParameter * std::sqrt(rho)); }
+// The surface displacement integrand (2 - 2mu)J1(m)/m: its tail beyond M
+// is about the J0 amplitude there divided by M, relative to the value.
+const double kSurfaceDispTail = kSurfaceAxisTail / kStopParameter;
 // Both sides of an interface integrate on the same nodes; their totals then
 // differ only by the rounding of the float constants and of up to 317
 // interval sums of size <= 1 (each add rounds by FLT_EPSILON/2 at most).
-const double kSumRounding = 320.0 * FLT_EPSILON;
+const double kSumRounding = 320.0 * double{FLT_EPSILON};
 
 // 10-point Gauss-Legendre rules, negative half first, in rule slots 1 to 3.
-struct GaussRules {
-  GaussNodeTable x{};
-  GaussNodeTable w{};
-  GaussOrderTable N{10, 10, 10, 0, 0};
-};
+using GaussRules = testing::RuleTables;
+GaussRules ten_point_rules() { return testing::ten_point_rule_tables(); }
 
-GaussRules ten_point_rules() {
-  const std::array<float, 5> half_x{-0.9739065285f, -0.8650633667f, -0.6794095683f, -0.4333953941f,
-                                    -0.1488743390f};
-  const std::array<float, 5> half_w{0.0666713443f, 0.1494513492f, 0.2190863625f, 0.2692667193f,
-                                    0.2955242247f};
-  GaussRules rules;
-  for (int i = 1; i <= 3; ++i) {
-    for (int j = 1; j <= 5; ++j) {
-      rules.x[(j - 1) + (i - 1) * 10] = half_x[j - 1];
-      rules.w[(j - 1) + (i - 1) * 10] = half_w[j - 1];
-      rules.x[(10 - j) + (i - 1) * 10] = -half_x[j - 1];
-      rules.w[(10 - j) + (i - 1) * 10] = half_w[j - 1];
-    }
-  }
-  return rules;
-}
-
-const float kPressure = 0.56f;
-const float kRadius = static_cast<float>(std::sqrt(20000.0 / (std::numbers::pi * 0.56)));  // 106.62
+// The load as FINAL takes it (float), and widened for the checks.
+const float kPressureF = 0.56f;
+const float kRadiusF = static_cast<float>(std::sqrt(20000.0 / (std::numbers::pi * 0.56)));  // 106.62
+const double kPressure = kPressureF;
+const double kRadius = kRadiusF;
 
 struct Section {
   int n;
@@ -91,16 +78,16 @@ int layer_of(const Section& s, float Z) {
 struct Response {
   std::array<float, kResultColumns> row{};  // columns 1..10 at 0..9
   std::string console;
-  float Z() const { return row[kColZ - 1]; }
-  float R() const { return row[kColR - 1]; }
-  float SigmaZ() const { return row[kColSigmaZ - 1]; }
-  float SigmaT() const { return row[kColSigmaT - 1]; }
-  float SigmaR() const { return row[kColSigmaR - 1]; }
-  float TaoRZ() const { return row[kColTaoRZ - 1]; }
-  float DispZ() const { return row[kColDispZ - 1]; }
-  float epZ() const { return row[kColEpZ - 1]; }
-  float epT() const { return row[kColEpT - 1]; }
-  float epR() const { return row[kColEpR - 1]; }
+  double Z() const { return row[kColZ - 1]; }
+  double R() const { return row[kColR - 1]; }
+  double SigmaZ() const { return row[kColSigmaZ - 1]; }
+  double SigmaT() const { return row[kColSigmaT - 1]; }
+  double SigmaR() const { return row[kColSigmaR - 1]; }
+  double TaoRZ() const { return row[kColTaoRZ - 1]; }
+  double DispZ() const { return row[kColDispZ - 1]; }
+  double epZ() const { return row[kColEpZ - 1]; }
+  double epT() const { return row[kColEpT - 1]; }
+  double epR() const { return row[kColEpR - 1]; }
 };
 
 Response evaluate(const Section& s, float Z, float R, int L) {
@@ -109,7 +96,7 @@ Response evaluate(const Section& s, float Z, float R, int L) {
   const int K = 7;
   ResultTable table;
   std::ostringstream console;
-  FINAL(Z, R, L, s.n, s.E, s.Mu, s.H, kRadius, kPressure, g.x, g.w, g.N, bonded, K, table, console);
+  FINAL(Z, R, L, s.n, s.E, s.Mu, s.H, kRadiusF, kPressureF, g.x, g.w, g.N, bonded, K, table, console);
   Response out;
   for (int c = 1; c <= kResultColumns; ++c) out.row[c - 1] = table.at(K, c);
   out.console = console.str();
@@ -146,7 +133,7 @@ TEST(FinalHalfSpace, AxisStressesMatchBoussinesqBelowTheSurfaceZone) {
   for (float nu : {0.35f, 0.5f}) {
     const Section s = homogeneous(nu);
     for (double zeta : {0.1, 0.5, 1.0, 2.0, 4.0}) {
-      SCOPED_TRACE(testing::Message() << "nu " << nu << ", zeta " << zeta);
+      SCOPED_TRACE(::testing::Message() << "nu " << nu << ", zeta " << zeta);
       const float Z = static_cast<float>(zeta * kRadius);
       const Response r = evaluate(s, Z, 0.0f);
       const double z = static_cast<double>(Z) / kRadius;
@@ -155,28 +142,28 @@ TEST(FinalHalfSpace, AxisStressesMatchBoussinesqBelowTheSurfaceZone) {
       EXPECT_NEAR(r.SigmaT(), boussinesq_sigma_h(z, nu, kPressure), kDepthTail * kPressure);
       // The displacement brackets decay like the stress brackets; scale by
       // (1 + nu) q a / E, the size of the displacement integral's factor.
-      const double disp_scale = (1.0 + nu) * kPressure * kRadius / 300.0;
+      const double disp_scale = (1.0 + double{nu}) * kPressure * kRadius / 300.0;
       EXPECT_NEAR(r.DispZ(), boussinesq_disp_z(z, nu, 300.0, kPressure, kRadius),
                   kDepthTail * disp_scale);
       // Vertical strain from the closed-form stresses by Hooke's law; the
       // stress tolerance carried through (1 + 2 nu)/E.
-      const double ez = (boussinesq_sigma_z(z, kPressure) - 2.0 * nu * boussinesq_sigma_h(z, nu, kPressure)) /
+      const double ez = (boussinesq_sigma_z(z, kPressure) - 2.0 * double{nu} * boussinesq_sigma_h(z, nu, kPressure)) /
                         300.0;
-      EXPECT_NEAR(r.epZ(), ez, kDepthTail * kPressure * (1.0 + 2.0 * nu) / 300.0);
+      EXPECT_NEAR(r.epZ(), ez, kDepthTail * kPressure * (1.0 + 2.0 * double{nu}) / 300.0);
     }
   }
 }
 
 TEST(FinalHalfSpace, VerticalStressAtOneRadiusIsTheDocumentedValue) {
-  const Response r = evaluate(homogeneous(0.35f), kRadius, 0.0f);
+  const Response r = evaluate(homogeneous(0.35f), kRadiusF, 0.0f);
   EXPECT_NEAR(r.SigmaZ() / kPressure, -0.6464, kDepthTail);
 }
 
 TEST(FinalHalfSpace, SurfaceCentreDeflection) {
   for (float nu : {0.35f, 0.5f}) {
-    SCOPED_TRACE(testing::Message() << "nu " << nu);
+    SCOPED_TRACE(::testing::Message() << "nu " << nu);
     const Response r = evaluate(homogeneous(nu), 0.0f, 0.0f);
-    const double expected = 2.0 * (1.0 - static_cast<double>(nu) * nu) * kPressure * kRadius / 300.0;
+    const double expected = 2.0 * (1.0 - double{nu} * double{nu}) * kPressure * kRadius / 300.0;
     EXPECT_NEAR(r.DispZ(), expected, kSurfaceDispTail * expected);
   }
 }
@@ -185,11 +172,11 @@ TEST(FinalHalfSpace, SurfaceCentreDeflection) {
 // stresses.
 TEST(FinalStrains, HookesLawOfThePointsLayer) {
   const Section s{3, {3000, 300, 60}, {0.35f, 0.35f, 0.4f}, {120, 250}};
-  const Response r = evaluate(s, 200.0f, 0.7f * kRadius, 2);
+  const Response r = evaluate(s, 200.0f, 0.7f * kRadiusF, 2);
   const double E = 300.0, nu = 0.35f;
   const double sz = r.SigmaZ(), st = r.SigmaT(), sr = r.SigmaR();
   // One float rounding of a value no larger than the stresses' sum over E.
-  const double tol = FLT_EPSILON * (std::fabs(sz) + std::fabs(st) + std::fabs(sr)) / E;
+  const double tol = double{FLT_EPSILON} * (std::fabs(sz) + std::fabs(st) + std::fabs(sr)) / E;
   EXPECT_NEAR(r.epZ(), (sz - nu * (sr + st)) / E, tol);
   EXPECT_NEAR(r.epT(), (st - nu * (sz + sr)) / E, tol);
   EXPECT_NEAR(r.epR(), (sr - nu * (st + sz)) / E, tol);
@@ -202,7 +189,7 @@ TEST(FinalSurface, VerticalStressFollowsTheLoadAndShearVanishes) {
   // Shear at the surface is only the float rounding of the constants that
   // make the shear bracket vanish there: a few FLT_EPSILON per node over m
   // up to 150.
-  const double shear_tol = 150.0 * 4.0 * FLT_EPSILON * kPressure;
+  const double shear_tol = kStopParameter * 4.0 * double{FLT_EPSILON} * kPressure;
   for (float nu : {0.35f, 0.5f}) {
     const Section s = homogeneous(nu);
     struct Case {
@@ -210,16 +197,36 @@ TEST(FinalSurface, VerticalStressFollowsTheLoadAndShearVanishes) {
       double load_fraction;
     };
     for (const Case c : {Case{0.5, 1.0}, Case{1.0, 0.5}, Case{2.0, 0.0}}) {
-      SCOPED_TRACE(testing::Message() << "nu " << nu << ", rho " << c.rho);
+      SCOPED_TRACE(::testing::Message() << "nu " << nu << ", rho " << c.rho);
       const Response r = evaluate(s, 0.0f, static_cast<float>(c.rho * kRadius));
       EXPECT_NEAR(r.SigmaZ(), -c.load_fraction * kPressure, surface_offset_tail(c.rho) * kPressure);
       EXPECT_NEAR(r.TaoRZ(), 0.0, shear_tol);
     }
-    SCOPED_TRACE(testing::Message() << "nu " << nu << ", on the axis");
+    SCOPED_TRACE(::testing::Message() << "nu " << nu << ", on the axis");
     const Response centre = evaluate(s, 0.0f, 0.0f);
     EXPECT_NEAR(centre.SigmaZ(), -kPressure, kSurfaceAxisTail * kPressure);
     EXPECT_NEAR(centre.SigmaR(), boussinesq_sigma_h(0.0, nu, kPressure), kSurfaceAxisTail * kPressure);
     EXPECT_NEAR(centre.SigmaT(), boussinesq_sigma_h(0.0, nu, kPressure), kSurfaceAxisTail * kPressure);
+  }
+}
+
+TEST(FinalTruncation, StopsAtTheDepthExponentOrAtTheSurfaceParameter) {
+  // Each side of each switch: zeta*m against 7 (as the float product), the
+  // surface zone's depth 0.045 inclusive, m against 150 inclusive.
+  const float just_below_7 = std::nextafter(7.0f, 0.0f);
+  const struct {
+    float zeta, m;
+    bool ends;
+  } cases[] = {
+      {1.0f, 7.0f, true},           {1.0f, just_below_7, false},
+      {2.0f, 3.5f, true},           {0.5f, 13.9f, false},
+      {0.045f, 150.0f, true},       {0.045f, std::nextafter(150.0f, 0.0f), false},
+      {0.0f, 150.0f, true},         {0.0f, 1e6f, true},
+      {0.0f, 149.9f, false},        {std::nextafter(0.045f, 1.0f), 150.0f, false},
+      {0.046f, 152.2f, true},       {0.046f, 152.1f, false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(integration_ends(c.zeta, c.m), c.ends) << "zeta " << c.zeta << ", m " << c.m;
   }
 }
 
@@ -229,14 +236,14 @@ TEST(FinalSurface, VerticalStressFollowsTheLoadAndShearVanishes) {
 TEST(FinalSurface, EitherSideOfTheSurfaceZoneMatchesTheHalfSpace) {
   const float nu = 0.35f;
   const Section s = homogeneous(nu);
-  const float Z_in = 0.044f * kRadius;
-  const float Z_out = 0.046f * kRadius;
+  const float Z_in = (kSurfaceZoneDepth - 0.001f) * kRadiusF;
+  const float Z_out = (kSurfaceZoneDepth + 0.001f) * kRadiusF;
   const Response in = evaluate(s, Z_in, 0.0f);
   const Response out = evaluate(s, Z_out, 0.0f);
   // At zeta = 0.044 the cut at m = 150 leaves the envelope (2 + 6.6)e^-6.6
   // times the Bessel amplitude 0.065 there: below the depth tail.
   for (const Response* r : {&in, &out}) {
-    SCOPED_TRACE(testing::Message() << "Z " << r->Z());
+    SCOPED_TRACE(::testing::Message() << "Z " << r->Z());
     EXPECT_TRUE(all_finite(*r));
     const double z = static_cast<double>(r->Z()) / kRadius;
     EXPECT_NEAR(r->SigmaZ(), boussinesq_sigma_z(z, kPressure), kDepthTail * kPressure);
@@ -260,7 +267,7 @@ TEST(FinalSurface, EitherSideOfTheSurfaceZoneMatchesTheHalfSpace) {
   // Across the switch of the stop rule the results move only by the
   // half-space's change over 0.002 a (the horizontal stress, the steepest,
   // by (1 + nu) q per unit zeta), within both truncations.
-  const double change = (1.0 + nu) * kPressure * 0.002;
+  const double change = (1.0 + double{nu}) * kPressure * 0.002;
   EXPECT_NEAR(in.SigmaZ(), out.SigmaZ(), change + 2.0 * kDepthTail * kPressure);
   EXPECT_NEAR(in.SigmaR(), out.SigmaR(), change + 2.0 * kDepthTail * kPressure);
   EXPECT_NEAR(in.DispZ(), out.DispZ(), 2.0 * kDepthTail * w0);
@@ -271,8 +278,8 @@ TEST(FinalSurface, EitherSideOfTheSurfaceZoneMatchesTheHalfSpace) {
 
 TEST(FinalAxis, ShearIsExactlyZeroAndHorizontalStressesAgree) {
   const Section layered{3, {3000, 300, 60}, {0.35f, 0.35f, 0.4f}, {120, 250}};
-  for (float Z : {0.5f * kRadius, 200.0f, 500.0f}) {
-    SCOPED_TRACE(testing::Message() << "Z " << Z);
+  for (float Z : {0.5f * kRadiusF, 200.0f, 500.0f}) {
+    SCOPED_TRACE(::testing::Message() << "Z " << Z);
     const Response r = evaluate(layered, Z, 0.0f);
     EXPECT_EQ(r.TaoRZ(), 0.0f);
     // SigmaR and SigmaT come from different interval lists: each carries its
@@ -295,7 +302,7 @@ TEST(FinalInterface, ContinuousQuantitiesAgreeAndHorizontalStressesJump) {
   };
   for (const Case c : {Case{120.0f, 1}, Case{370.0f, 2}}) {
     for (float R : {0.0f, 155.0f}) {
-      SCOPED_TRACE(testing::Message() << "Z " << c.Z << ", R " << R);
+      SCOPED_TRACE(::testing::Message() << "Z " << c.Z << ", R " << R);
       const Response up = evaluate(s, c.Z, R, c.upper);
       const Response low = evaluate(s, c.Z, R, c.upper + 1);
       const double E_low = s.E[c.upper];
@@ -361,7 +368,7 @@ std::string call_into(ResultTable& table, const Call& c, int K, const GaussOrder
   g.N = N;
   const int bonded = kBondedInterfaces;
   std::ostringstream console;
-  FINAL(c.Z, c.R, c.L, c.s.n, c.s.E, c.s.Mu, c.s.H, kRadius, kPressure, g.x, g.w, g.N, bonded, K, table,
+  FINAL(c.Z, c.R, c.L, c.s.n, c.s.E, c.s.Mu, c.s.H, kRadiusF, kPressureF, g.x, g.w, g.N, bonded, K, table,
         console);
   return console.str();
 }
@@ -376,13 +383,44 @@ TEST(FinalRow, OnlyRowKIsWrittenAndItDoesNotDependOnK) {
   EXPECT_EQ(table.at(1, kColZ), 200.0f);
   EXPECT_EQ(table.at(1, kColR), 155.0f);
   for (int col = 1; col <= kResultColumns; ++col) {
-    SCOPED_TRACE(testing::Message() << "column " << col);
+    SCOPED_TRACE(::testing::Message() << "column " << col);
     EXPECT_NE(table.at(1, col), kSentinel);
     EXPECT_EQ(std::bit_cast<std::uint32_t>(table.at(1, col)),
               std::bit_cast<std::uint32_t>(table.at(kResultRows, col)));
     for (int row = 2; row < kResultRows; ++row) {
       if (table.at(row, col) != kSentinel) ADD_FAILURE() << "row " << row << " was written";
     }
+  }
+}
+
+TEST(FinalRow, TheRunsStoreGivesThePlainSolvesRowsAndLinesBitForBit) {
+  // One store over a run's calls: both sides of an interface, a deeper point
+  // at the same offset (a prefix of the same nodes), the second wheel's
+  // offset, then another section through the same store.
+  const Section s{3, {3000, 300, 60}, {0.35f, 0.35f, 0.4f}, {120, 250}};
+  const Section other{3, {3000, 300, 61}, {0.35f, 0.35f, 0.4f}, {120, 250}};
+  const std::array<Call, 5> calls{{{s, 120.0f, 155.0f, 1},
+                                   {s, 120.0f, 155.0f, 2},
+                                   {s, 400.0f, 155.0f, 3},
+                                   {s, 120.0f, 155.0f, 1},
+                                   {other, 120.0f, 155.0f, 1}}};
+  const GaussRules g = ten_point_rules();
+  const int bonded = kBondedInterfaces;
+  ConstantsStore store;
+  for (std::size_t i = 0; i < calls.size(); ++i) {
+    const Call& c = calls[i];
+    ResultTable plain;
+    ResultTable stored;
+    std::ostringstream plain_console;
+    std::ostringstream stored_console;
+    const int K = 1;
+    FINAL(c.Z, c.R, c.L, c.s.n, c.s.E, c.s.Mu, c.s.H, kRadiusF, kPressureF, g.x, g.w, g.N, bonded,
+          K, plain, plain_console);
+    FINAL(c.Z, c.R, c.L, c.s.n, c.s.E, c.s.Mu, c.s.H, kRadiusF, kPressureF, g.x, g.w, g.N, bonded,
+          K, stored, stored_console, store);
+    EXPECT_EQ(stored.cells, plain.cells) << "call " << i;
+    EXPECT_EQ(stored_console.str(), plain_console.str()) << "call " << i;
+    EXPECT_GT(store.stored(), 0);
   }
 }
 
@@ -403,7 +441,7 @@ TEST(FinalRow, OutOfRangeArgumentsWriteNothing) {
                        Bad{{one_layer, 200.0f, 0.0f, 1}, 1, good}, Bad{{six_layers, 200.0f, 0.0f, 2}, 1, good},
                        Bad{{s, 200.0f, 0.0f, 2}, 1, {10, 11, 10, 0, 0}},
                        Bad{{s, 200.0f, 0.0f, 2}, 1, {10, 10, -1, 0, 0}}}) {
-    SCOPED_TRACE(testing::Message() << "K " << b.K << ", L " << b.c.L << ", n " << b.c.s.n);
+    SCOPED_TRACE(::testing::Message() << "K " << b.K << ", L " << b.c.L << ", n " << b.c.s.n);
     ResultTable table = sentinel_table();
     EXPECT_EQ(call_into(table, b.c, b.K, b.N), "");
     for (float v : table.cells) {
@@ -418,13 +456,13 @@ TEST(FinalRow, OutOfRangeArgumentsWriteNothing) {
 TEST(FinalConsole, FiveLabelledLinesOfTheStoredValues) {
   const Section s{3, {3000, 300, 60}, {0.35f, 0.35f, 0.4f}, {120, 250}};
   for (float R : {0.0f, 155.0f}) {
-    SCOPED_TRACE(testing::Message() << "R " << R);
+    SCOPED_TRACE(::testing::Message() << "R " << R);
     const Response r = evaluate(s, 200.0f, R, 2);
-    const std::string expected = " Sigma Z value=" + format_free_real(r.SigmaZ()) + "\n" +
-                                 " Sigma T value=" + format_free_real(r.SigmaT()) + "\n" +
-                                 " Sigma R value=" + format_free_real(r.SigmaR()) + "\n" +
-                                 " Disp  Z value=" + format_free_real(r.DispZ()) + "\n" +
-                                 " Tao  RZ value=" + format_free_real(r.TaoRZ()) + "\n";
+    const std::string expected = " Sigma Z value=" + format_free_real(static_cast<float>(r.SigmaZ())) + "\n" +
+                                 " Sigma T value=" + format_free_real(static_cast<float>(r.SigmaT())) + "\n" +
+                                 " Sigma R value=" + format_free_real(static_cast<float>(r.SigmaR())) + "\n" +
+                                 " Disp  Z value=" + format_free_real(static_cast<float>(r.DispZ())) + "\n" +
+                                 " Tao  RZ value=" + format_free_real(static_cast<float>(r.TaoRZ())) + "\n";
     EXPECT_EQ(r.console, expected);
     if (R == 0.0f) {
       EXPECT_NE(r.console.find("\n Tao  RZ value=  0.0000000E+00\n"), std::string::npos) << r.console;
@@ -454,11 +492,11 @@ DeepAxisOracle deep_axis_oracle(double zeta, double nu, double E) {
   double I1 = 0.0;
   double I4 = 0.0;
   for (int j = 1; j <= 10; ++j) {
-    const double m = static_cast<float>(half * g.x[j - 1] + half);
+    const double m = static_cast<float>(half * double{g.x[j - 1]} + half);
     const double t = zeta * m;
     const double J1 = std::cyl_bessel_j(1.0, m);
-    I1 += g.w[j - 1] * (1.0 + t) * std::exp(-t) * J1;
-    I4 += g.w[j - 1] * -(2.0 - 2.0 * nu + t) * std::exp(-t) / m * J1;
+    I1 += double{g.w[j - 1]} * (1.0 + t) * std::exp(-t) * J1;
+    I4 += double{g.w[j - 1]} * -(2.0 - 2.0 * nu + t) * std::exp(-t) / m * J1;
   }
   I1 *= half;
   I4 *= half;
@@ -468,9 +506,9 @@ DeepAxisOracle deep_axis_oracle(double zeta, double nu, double E) {
 TEST(FinalDeep, HalfSpaceBeyondTheOverflowDepthStaysFiniteAndCorrect) {
   const float nu = 0.35f;
   const Section s = homogeneous(nu);
-  const Response shallower = evaluate(s, 4.0f * kRadius, 0.0f);
+  const Response shallower = evaluate(s, 4.0f * kRadiusF, 0.0f);
   for (double zeta : {60.0, 200.0}) {
-    SCOPED_TRACE(testing::Message() << "zeta " << zeta);
+    SCOPED_TRACE(::testing::Message() << "zeta " << zeta);
     const float Z = static_cast<float>(zeta * kRadius);
     const Response r = evaluate(s, Z, 0.0f);
     EXPECT_TRUE(all_finite(r));
@@ -486,7 +524,7 @@ TEST(FinalDeep, HalfSpaceBeyondTheOverflowDepthStaysFiniteAndCorrect) {
     // Bessel values near m = 0 are good to float precision; the float
     // roundings of zeta, m and t = zeta*m shift exp(-t) by a few
     // t*FLT_EPSILON with t of a few units at the nodes that carry the sum.
-    const double deep_rounding = 100.0 * FLT_EPSILON;
+    const double deep_rounding = 100.0 * double{FLT_EPSILON};
     const DeepAxisOracle o = deep_axis_oracle(z, nu, 300.0);
     EXPECT_NEAR(r.SigmaZ(), o.SigmaZ, deep_rounding * std::fabs(o.SigmaZ));
     EXPECT_NEAR(r.DispZ(), o.DispZ, deep_rounding * o.DispZ);
@@ -504,7 +542,7 @@ TEST(FinalDeep, HalfSpaceBeyondTheOverflowDepthStaysFiniteAndCorrect) {
 TEST(FinalDeep, ThickFiniteLayerIsAccurateDownToFifteenRadii) {
   const Section s{3, {3000, 80, 5000}, {0.35f, 0.4f, 0.35f}, {200, 6000}};
   for (double zeta : {5.0, 10.0, 15.0}) {
-    SCOPED_TRACE(testing::Message() << "zeta " << zeta);
+    SCOPED_TRACE(::testing::Message() << "zeta " << zeta);
     const Response r = evaluate(s, static_cast<float>(zeta * kRadius), 0.0f, 2);
     EXPECT_TRUE(all_finite(r));
     EXPECT_NEAR(r.SigmaR(), r.SigmaT(), 2.0 * kDepthTail * kPressure);

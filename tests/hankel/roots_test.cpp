@@ -69,7 +69,7 @@ TEST(BesrotTest, EntriesLieWhereTheirMethodPutsThem) {
   const double pi_offset = std::fabs(double{3.1415927f} - std::numbers::pi);
   for (int k = 1; k <= kZeroTableSize; ++k) {
     const float z = z0[k - 1];
-    const double offset = true_zero_near(0, z) - z;
+    const double offset = true_zero_near(0, z) - double{z};
     if (k <= 30) {
       // Tabled to eight digits and rounded to float: within one ulp.
       EXPECT_LE(std::fabs(offset), ulp(z)) << "z0(" << k << ")";
@@ -85,7 +85,7 @@ TEST(BesrotTest, EntriesLieWhereTheirMethodPutsThem) {
   EXPECT_EQ(z1[0], 0.0f);
   for (int k = 2; k <= kZeroTableSize; ++k) {
     const float z = z1[k - 1];
-    const double offset = true_zero_near(1, z) - z;
+    const double offset = true_zero_near(1, z) - double{z};
     if (k <= 5) {
       // Three decimals.
       EXPECT_LE(std::fabs(offset), 0.5e-3) << "z1(" << k << ")";

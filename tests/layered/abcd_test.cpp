@@ -71,8 +71,8 @@ const std::array<float, 14> kHankelParameters{0.01f, 0.02f, 0.05f, 0.1f, 0.2f,  
 // thicknesses summed and divided by the float radius in double.
 double interface_depth(const Section& s, int interface) {  // interface 1..NL-1
   double depth = 0;
-  for (int i = 0; i < interface; ++i) depth += s.H[i];
-  return depth / s.a;
+  for (int i = 0; i < interface; ++i) depth += double{s.H[i]};
+  return depth / double{s.a};
 }
 
 // ---------------------------------------------------------------------------
@@ -99,7 +99,7 @@ bool terms_within_reach(const Section& s, double m, int layer, const LayerValues
                         LayerValues& terms) {
   const double top = layer == 0 ? 0.0 : interface_depth(s, layer);
   if (m * top > kReach) return false;
-  const double bottom = layer == s.NL - 1 ? INFINITY : interface_depth(s, layer + 1);
+  const double bottom = layer == s.NL - 1 ? HUGE_VAL : interface_depth(s, layer + 1);
   const double grow = std::exp(m * std::min(bottom, kReach / m));
   const double decay = std::exp(-m * top);
   terms = {v[0] * grow, v[1] * decay, v[2] * grow, v[3] * decay};
@@ -146,8 +146,8 @@ struct RoundedSum {
   double value = 0;
   double rounding = 0;
   void add(double coefficient, float constant) {
-    value += coefficient * constant;
-    const double half_ulp = std::max(std::fabs(double{constant}) * (FLT_EPSILON / 2.0),
+    value += coefficient * double{constant};
+    const double half_ulp = std::max(std::fabs(double{constant}) * (double{FLT_EPSILON} / 2.0),
                                      double{std::numeric_limits<float>::denorm_min()} / 2.0);
     rounding += std::fabs(coefficient) * half_ulp;
   }
@@ -201,7 +201,7 @@ double worst_condition_ratio(const Section& s, float m_float, const Constants& k
     const double allowed = kRoundingSlack * difference.rounding + kEliminationResidual;
     const double ratio = std::fabs(difference.value) / allowed;
     if (!(ratio <= worst)) {
-      worst = std::isnan(ratio) ? INFINITY : ratio;
+      worst = std::isnan(ratio) ? HUGE_VAL : ratio;
       where = what;
     }
   };
@@ -215,7 +215,8 @@ double worst_condition_ratio(const Section& s, float m_float, const Constants& k
     const double F = clamped_decay(m, lambda);
     const int up = i - 1;
     const int low = i;
-    const double R = ((1.0 + s.Mu[low]) / s.E[low]) / ((1.0 + s.Mu[up]) / s.E[up]);
+    const double R = ((1.0 + double{s.Mu[low]}) / double{s.E[low]}) /
+                       ((1.0 + double{s.Mu[up]}) / double{s.E[up]});
     for (Quantity q : {kS, kT, kW, kU}) {
       const bool displacement = q == kW || q == kU;
       const RoundedSum above = quantity(q, k, up, m, lambda, F, s.Mu[up]);
@@ -317,13 +318,14 @@ TEST(AbcdHomogeneous, EveryLayerWithinReachGetsTheHalfSpaceConstants) {
       for (float m : {0.05f, 0.7f, 3.0f, 40.0f, 150.0f}) {
         const Section s{NL, {3000, 3000, 3000, 3000, 3000}, {kNu, kNu, kNu, kNu, kNu}, H, 106.6f};
         const Constants k = solve(s, m);
-        const LayerValues half_space{0.0, 2.0 * kNu / (double{m} * m), 0.0, 1.0 / m};
+        const double md = m;
+        const LayerValues half_space{0.0, 2.0 * double{kNu} / (md * md), 0.0, 1.0 / md};
         const double d = disagreement_within_reach(s, m, k, [&](int) { return half_space; });
-        EXPECT_LE(d, FLT_EPSILON) << "NL " << NL << " H1 " << H[0] << " m " << m;
+        EXPECT_LE(d, double{FLT_EPSILON}) << "NL " << NL << " H1 " << H[0] << " m " << m;
         worst = std::max(worst, d);
         // The top layer is always met as it stands: its B and D to one ulp.
-        EXPECT_NEAR(k.B[0], half_space[1], FLT_EPSILON * half_space[1]);
-        EXPECT_NEAR(k.D[0], half_space[3], FLT_EPSILON * half_space[3]);
+        EXPECT_NEAR(k.B[0], half_space[1], double{FLT_EPSILON} * half_space[1]);
+        EXPECT_NEAR(k.D[0], half_space[3], double{FLT_EPSILON} * half_space[3]);
       }
     }
   }
@@ -358,16 +360,17 @@ TEST(AbcdClamp, KeepsTheSystemRegularWhereTheDecayWouldUnderflow) {
   // the clamp the top layer still gets the half-space constants.
   const Section s{2, {800, 800}, {0.3f, 0.3f}, {400}, 100.0f};
   const float m = 150.0f;
-  ASSERT_EQ(std::exp(-2.0 * m * interface_depth(s, 1)), 0.0);
+  const double md = m;
+  ASSERT_EQ(std::exp(-2.0 * md * interface_depth(s, 1)), 0.0);
   const Constants k = solve(s, m);
-  const double b = 2.0 * 0.3f / (double{m} * m);
-  const double d = 1.0 / m;
-  EXPECT_NEAR(k.B[0], b, FLT_EPSILON * b);
-  EXPECT_NEAR(k.D[0], d, FLT_EPSILON * d);
+  const double b = 2.0 * double{0.3f} / (md * md);
+  const double d = 1.0 / md;
+  EXPECT_NEAR(k.B[0], b, double{FLT_EPSILON} * b);
+  EXPECT_NEAR(k.D[0], d, double{FLT_EPSILON} * d);
   // Growing terms of the top layer, at its deepest point within reach.
   const double grow = std::exp(kReach);
-  EXPECT_LE(std::fabs(k.A[0]) * grow, FLT_EPSILON * d);
-  EXPECT_LE(std::fabs(k.C[0]) * grow, FLT_EPSILON * d);
+  EXPECT_LE(std::fabs(double{k.A[0]}) * grow, double{FLT_EPSILON} * d);
+  EXPECT_LE(std::fabs(double{k.C[0]}) * grow, double{FLT_EPSILON} * d);
 }
 
 TEST(AbcdClamp, FarBeyondTheClampEveryConstantIsFinite) {
@@ -408,7 +411,7 @@ TEST(AbcdConditions, SurfaceAndInterfaceConditionsHoldForLayeredSections) {
 // single-precision elimination misses the five-layer section at m = 0.05 by
 // 9e-6 of the largest constant, 37 times this bound; as A and B of the top
 // layer nearly cancel there (-7561 and 7303), the responses lose far more.
-constexpr double kOracleAgreement = 2.0 * FLT_EPSILON;
+constexpr double kOracleAgreement = 2.0 * double{FLT_EPSILON};
 
 TEST(AbcdAccuracy, FiveLayerSectionAgreesWithLongDoubleAtSmallM) {
   // Here every layer lies within reach (m lambda < 0.3), so the constants
@@ -476,7 +479,7 @@ TEST(AbcdScaling, DecimalFactorsLeaveEveryConstantToInputRounding) {
   // an ulp; the constants move by that times the sensitivity of the system
   // (measured: 1.1 FLT_EPSILON of the surface scale at most, over all m here),
   // plus the rounding of both results.
-  constexpr double kTolerance = 4.0 * FLT_EPSILON;
+  constexpr double kTolerance = 4.0 * double{FLT_EPSILON};
   double worst = 0;
   for (const Section& s : layered_sections()) {
     for (float m : kHankelParameters) {
@@ -495,7 +498,7 @@ TEST(AbcdScaling, DecimalFactorsLeaveEveryConstantToInputRounding) {
       }
     }
   }
-  RecordProperty("worst_in_eps", figure(worst / FLT_EPSILON));
+  RecordProperty("worst_in_eps", figure(worst / double{FLT_EPSILON}));
 }
 
 // ---------------------------------------------------------------------------
@@ -535,6 +538,7 @@ TEST(AbcdLayout, LayerCountOutsideTwoToFiveLeavesTheOutputsUntouched) {
 }
 
 TEST(AbcdLayout, EveryInterfaceConditionWritesTheBondedSystem) {
+  // The plain solve, with no store between the calls: each is solved anew.
   const Section& s = layered_sections()[4];
   const Constants bonded = solve(s, 0.3f);
   for (int ibond : {0, 1, 3, -7}) {

@@ -119,16 +119,24 @@ TEST(SolveLikeMatin, EqualMagnitudesTakeMatinsPivots) {
 }
 
 TEST(SolveLikeMatin, LargerOrdersAndBadArgumentsAreSafe) {
-  // Orders beyond the compact copy solve in place, like MATIN.
+  // The largest order provided for solves like MATIN; one more (the
+  // layer system never reaches either) leaves everything as it was.
   std::mt19937 generator(3);
   std::uniform_real_distribution<double> value(-1.0, 1.0);
-  System s{30};
-  s.matrix.assign(static_cast<std::size_t>(kLd) * 30, 0.0);
-  for (int i = 0; i < 30; ++i) {
-    for (int j = 0; j < 30; ++j) s.at(i, j) = value(generator);
-    s.rhs[i] = value(generator);
+  for (int n : {kSolveLikeMatinMaxOrder - 2, kSolveLikeMatinMaxOrder + 2}) {
+    System s{n};
+    s.matrix.assign(static_cast<std::size_t>(kLd) * static_cast<std::size_t>(n), 0.0);
+    for (int i = 0; i < n; ++i) {
+      for (int j = 0; j < n; ++j) s.at(i, j) = value(generator);
+      s.rhs[i] = value(generator);
+    }
+    if (n <= kSolveLikeMatinMaxOrder) {
+      expect_bitwise_equal(solve_with_solution_only(s), solve_with_matin(s));
+    } else {
+      EXPECT_EQ(solve_with_solution_only(s),
+                std::vector<double>(s.rhs.begin(), s.rhs.begin() + n));
+    }
   }
-  expect_bitwise_equal(solve_with_solution_only(s), solve_with_matin(s));
 
   // Order 0, an order beyond the leading dimension, and too short a
   // right-hand side leave everything as it was.

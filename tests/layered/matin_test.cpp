@@ -65,8 +65,8 @@ TEST(MatinSmall, IdentityAndRightHandSidesComeBackUnchanged) {
   }
   std::vector<float> b(kLd * 2, kSentinel);
   for (int i = 1; i <= 6; ++i) {
-    b[at(i, 1, kLd)] = 0.5f * i;
-    b[at(i, 2, kLd)] = -3.0f * i;
+    b[at(i, 1, kLd)] = 0.5f * static_cast<float>(i);
+    b[at(i, 2, kLd)] = -3.0f * static_cast<float>(i);
   }
   const std::vector<float> a_given = a;
   const std::vector<float> b_given = b;

@@ -1,0 +1,21 @@
+// The table as CSV (RFC 4180 quoting, lines ending in a line feed like the
+// table of kestral-batch): a header of the column headings, then one line
+// per row. Numbers are written in the shortest form that reads back as the
+// same double (std::to_chars), so no digit the engine computed is lost.
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <string_view>
+
+#include "analyse/result_table.h"
+
+namespace kestral::analyse {
+
+// A text field as RFC 4180 has it: quoted, with quotes doubled, when it holds
+// a comma, a double quote, a CR or an LF; otherwise as it is.
+std::string csv_field(std::string_view text);
+
+void write_csv(const ResultTable& table, std::ostream& out);
+
+}  // namespace kestral::analyse

@@ -1,0 +1,19 @@
+// The results as one JSON object:
+//   {"problem": <the problem as understood, defaults filled in>,
+//    "columns": {"point": [1, 2, ...], "x_mm": [...], ..., "side": ["inside", ...]}}
+// Columns are keyed by their headings in table order; numbers are written
+// in the shortest form that reads back as the same double. Written as it
+// goes, so that a large table is never held twice in memory.
+#pragma once
+
+#include <ostream>
+
+#include <nlohmann/json.hpp>
+
+#include "analyse/result_table.h"
+
+namespace kestral::analyse {
+
+void write_json(const nlohmann::ordered_json& problem_echo, const ResultTable& table, std::ostream& out);
+
+}  // namespace kestral::analyse

@@ -1,0 +1,141 @@
+#include "analyse/legacy_problem.h"
+
+#include <charconv>
+#include <cmath>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "driver/free_format_reader.h"
+#include "driver/layer_search.h"
+#include "driver/problem_input.h"
+#include "driver/run.h"
+
+namespace kestral::analyse {
+namespace {
+
+using multilayer::Side;
+using nlohmann::ordered_json;
+
+// The legacy program reads a missing input file as an empty one, so its
+// first read fails with the end-of-file message; so does this.
+std::string legacy_file_content(const std::filesystem::path& path, const std::string& name, int unit) {
+  std::error_code error;
+  if (!std::filesystem::exists(path, error)) return {};
+  std::ifstream stream(path, std::ios::binary);
+  if (!stream || std::filesystem::is_directory(path, error)) {
+    throw ProblemError("cannot read file " + name + ", unit " + std::to_string(unit));
+  }
+  return {std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
+}
+
+// The value as typed: the shortest decimal text of the float, read as a
+// double.
+double as_typed(float value) {
+  const std::string text = shortest_text(value);
+  double result = 0.0;
+  std::from_chars(text.data(), text.data() + text.size(), result);
+  return result;
+}
+
+// The side that keeps a point, legacy-placed inside layer `layer` (1-based),
+// in that layer should the engine find it on the nearest interface.
+Side side_in_layer(const std::vector<double>& interface_depths, int layer, double z) {
+  // Interface k (1-based) is the bottom of layer k.
+  const int above = layer - 1;  // the interface at the layer's top, 0: the surface
+  const int below = layer;      // the one at its bottom
+  double top_distance = INFINITY;
+  double bottom_distance = INFINITY;
+  if (above >= 1) top_distance = std::abs(z - interface_depths[static_cast<std::size_t>(above - 1)]);
+  if (below <= static_cast<int>(interface_depths.size())) {
+    bottom_distance = std::abs(z - interface_depths[static_cast<std::size_t>(below - 1)]);
+  }
+  return bottom_distance <= top_distance ? Side::above : Side::below;
+}
+
+}  // namespace
+
+Problem read_legacy_problem(const std::filesystem::path& problem_path) {
+  const std::string problem_name = problem_path.string();
+  const std::filesystem::path gauss_path = problem_path.parent_path() / "gauss.qua";
+  const std::string gauss_name = gauss_path.string();
+
+  LayerSystem layers;
+  WheelLoad load;
+  EvalPoints points;
+  try {
+    FreeFormatReader problem_file(legacy_file_content(problem_path, problem_name, 1), 1, problem_name);
+    FreeFormatReader gauss_file(legacy_file_content(gauss_path, gauss_name, 27), 27, gauss_name);
+    GaussRules rules;
+    read_gauss_rules(gauss_file, rules);
+    read_problem_head(problem_file, layers, load);
+    read_problem_points(problem_file, points, load);
+  } catch (const InputError& error) {
+    throw ProblemError(error.what());
+  }
+
+  Problem problem;
+  problem.source = problem_name;
+  problem.echo["units"] = {{"length", "mm"}, {"stress", "MPa"}, {"force", "N"}};
+  ordered_json layers_echo = ordered_json::array();
+  std::vector<double> interface_depths;
+  double depth = 0.0;
+  for (int k = 0; k < layers.n; ++k) {
+    multilayer::Layer layer;
+    layer.modulus = as_typed(layers.E[k]);
+    layer.poisson = as_typed(layers.Mu[k]);
+    ordered_json echo = {{"E", layer.modulus}, {"nu", layer.poisson}};
+    if (k + 1 < layers.n) {
+      layer.thickness = as_typed(layers.H[k]);
+      depth += layer.thickness;
+      interface_depths.push_back(depth);
+      echo["thickness"] = layer.thickness;
+      echo["interface_below"] = "bonded";
+    }
+    problem.section.layers.push_back(layer);
+    problem.layer_names.emplace_back();
+    layers_echo.push_back(echo);
+  }
+  problem.echo["layers"] = layers_echo;
+
+  const bool single = load.wheel_flag == 1.0f;
+  const bool dual = load.wheel_flag == 2.0f;
+  ordered_json loads_echo = ordered_json::array();
+  ordered_json points_echo = ordered_json::array();
+  if (single || dual) {
+    const int wheels = dual ? 2 : 1;
+    for (int wheel = 0; wheel < wheels; ++wheel) {
+      LoadInput wheel_load;
+      wheel_load.x = wheel == 0 ? 0.0 : static_cast<double>(kDualWheelSpacing);
+      wheel_load.force = as_typed(load.P);
+      wheel_load.pressure = as_typed(load.q);
+      problem.loads.push_back(wheel_load);
+      loads_echo.push_back({{"x", wheel_load.x}, {"y", 0.0}, {"load", wheel_load.force}, {"pressure", wheel_load.pressure}});
+    }
+    for (int i = 0; i < points.NP; ++i) {
+      const double x = as_typed(points.R[i]);
+      const double z_typed = as_typed(points.Z[i]);
+      const LayerOfDepth where = layer_of_depth(layers, points.Z[i]);
+      multilayer::Point point{x, 0.0, z_typed, Side::both};
+      if (where.on_interface) {
+        point.z = interface_depths[static_cast<std::size_t>(where.layer - 1)];
+      } else {
+        point.side = side_in_layer(interface_depths, where.layer, z_typed);
+      }
+      problem.points.push_back(point);
+      problem.coordinates.push_back({x, 0.0, z_typed});
+      const char* side = point.side == Side::both ? "both" : (point.side == Side::above ? "above" : "below");
+      points_echo.push_back({{"x", x}, {"y", 0.0}, {"z", point.z}, {"side", side}});
+    }
+  } else {
+    problem.notes.push_back(problem_name + ": wheel flag " + shortest_text(load.wheel_flag) +
+                            " is neither 1 (single wheel) nor 2 (dual wheel): no wheel arrangement "
+                            "was selected and nothing was computed");
+  }
+  problem.echo["loads"] = loads_echo;
+  problem.echo["points"] = points_echo;
+  problem.echo["tolerance"] = problem.tolerance;
+  return problem;
+}
+
+}  // namespace kestral::analyse

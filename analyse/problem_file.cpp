@@ -1,0 +1,391 @@
+#include "analyse/problem_file.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <utility>
+
+#include "analyse/json_document.h"
+#include "analyse/json_fields.h"
+#include "multilayer/validation.h"
+
+namespace kestral::analyse {
+namespace {
+
+using nlohmann::json;
+using nlohmann::ordered_json;
+using multilayer::InterfaceKind;
+using multilayer::Side;
+
+// A limit of the engine as the messages show it: "1e8", "1e-3".
+std::string limit_text(double limit) {
+  const int exponent = static_cast<int>(std::lround(std::log10(limit)));
+  return std::pow(10.0, exponent) == limit ? "1e" + std::to_string(exponent) : number_text(limit);
+}
+
+struct Reader {
+  FieldReader fields;
+  Problem& problem;
+
+  // A number that must satisfy `ok`, else "is <value>, must be <limits>".
+  template <typename Test>
+  double checked(const json& value, const std::string& place, Test ok, const char* limits) const {
+    const double number = fields.number(value, place);
+    if (!ok(number)) fields.fail(place, "is " + number_text(number) + ", must be " + limits);
+    return number;
+  }
+
+  // A value times its unit's factor (mm per m, N per kN), which must stay a
+  // finite double.
+  double in_engine_units(double value, double factor, const std::string& place) const {
+    const double converted = value * factor;
+    if (!std::isfinite(converted)) fields.fail(place, "is " + number_text(value) + ", beyond the range of a double once converted to mm or N");
+    return converted;
+  }
+
+  // The engine takes coordinates up to 1e100 mm in size; the limit in the
+  // problem's length unit.
+  double coordinate_limit() const { return multilayer::kMaxCoordinate / problem.units.length_factor(); }
+
+  double coordinate(const json& value, const std::string& place) const {
+    const double number = fields.number(value, place);
+    if (!(std::abs(number) <= coordinate_limit())) {
+      fields.fail(place, "is " + number_text(number) + ", must be at most " + number_text(coordinate_limit()) + " in size");
+    }
+    return number;
+  }
+
+  double optional_coordinate(const json& object, const std::string& place, std::string_view key) const {
+    const json* value = FieldReader::member(object, key);
+    return value == nullptr ? 0.0 : coordinate(*value, place_of_key(place, key));
+  }
+
+  Side side(const json& object, const std::string& place) const {
+    const json* value = FieldReader::member(object, "side");
+    if (value == nullptr) return Side::both;
+    const std::string name = fields.text(*value, place_of_key(place, "side"));
+    if (name == "both") return Side::both;
+    if (name == "above") return Side::above;
+    if (name == "below") return Side::below;
+    fields.fail(place_of_key(place, "side"), "is \"" + name + "\", must be \"above\", \"below\" or \"both\"");
+  }
+
+  void read_units(const json* units) {
+    if (units != nullptr) {
+      fields.expect_object(*units, "units", {"length", "stress", "force"});
+      if (const json* length = FieldReader::member(*units, "length")) {
+        const auto unit = length_unit_named(fields.text(*length, "units.length"));
+        if (!unit) fields.fail("units.length", "is \"" + length->get<std::string>() + "\", must be one of " + std::string(kLengthUnitNames));
+        problem.units.length = *unit;
+      }
+      if (const json* stress = FieldReader::member(*units, "stress")) {
+        const auto unit = stress_unit_named(fields.text(*stress, "units.stress"));
+        if (!unit) fields.fail("units.stress", "is \"" + stress->get<std::string>() + "\", must be one of " + std::string(kStressUnitNames));
+        problem.units.stress = *unit;
+      }
+      if (const json* force = FieldReader::member(*units, "force")) {
+        const auto unit = force_unit_named(fields.text(*force, "units.force"));
+        if (!unit) fields.fail("units.force", "is \"" + force->get<std::string>() + "\", must be one of " + std::string(kForceUnitNames));
+        problem.units.force = *unit;
+      }
+    }
+    problem.echo["units"] = {{"length", unit_name(problem.units.length)},
+                             {"stress", unit_name(problem.units.stress)},
+                             {"force", unit_name(problem.units.force)}};
+  }
+
+  void read_interface(const json& value, const std::string& place, multilayer::Interface& interface,
+                      ordered_json& echo) const {
+    if (value.is_string()) {
+      const std::string kind = value.get<std::string>();
+      if (kind == "bonded") {
+        interface.kind = InterfaceKind::bonded;
+      } else if (kind == "frictionless") {
+        interface.kind = InterfaceKind::frictionless;
+      } else {
+        fields.fail(place, "is \"" + kind + "\", must be \"bonded\", \"frictionless\" or {\"spring\": stiffness}");
+      }
+      echo = kind;
+      return;
+    }
+    if (!value.is_object()) fields.fail(place, "must be \"bonded\", \"frictionless\" or {\"spring\": stiffness}");
+    fields.expect_object(value, place, {"spring"});
+    const std::string spring_place = place_of_key(place, "spring");
+    const double stiffness = checked(fields.required(value, place, "spring"), spring_place,
+                                     [](double k) { return k >= 0.0; }, "0 or more");
+    interface.kind = InterfaceKind::spring;
+    interface.spring_stiffness = stiffness * problem.units.stress_factor() / problem.units.length_factor();
+    echo = {{"spring", stiffness}};
+  }
+
+  void read_layers(const json& layers) {
+    fields.expect_array(layers, "layers", true);
+    ordered_json echo = ordered_json::array();
+    const double length = problem.units.length_factor();
+    for (std::size_t k = 0; k < layers.size(); ++k) {
+      const std::string place = place_of_element("layers", k);
+      const json& object = layers[k];
+      const bool last = k + 1 == layers.size();
+      fields.expect_object(object, place, {"name", "E", "nu", "thickness", "interface_below"});
+      multilayer::Layer layer;
+      ordered_json layer_echo;
+      std::string name;
+      if (const json* value = FieldReader::member(object, "name")) {
+        name = fields.text(*value, place_of_key(place, "name"));
+        layer_echo["name"] = name;
+      }
+      const double E = checked(fields.required(object, place, "E"), place_of_key(place, "E"),
+                               [](double e) { return e > 0.0; }, "above 0");
+      const double nu = checked(fields.required(object, place, "nu"), place_of_key(place, "nu"),
+                                [](double v) { return v >= 0.0 && v <= 0.5; }, "0 to 0.5");
+      layer.modulus = E * problem.units.stress_factor();
+      layer.poisson = nu;
+      layer_echo["E"] = E;
+      layer_echo["nu"] = nu;
+      const json* thickness = FieldReader::member(object, "thickness");
+      const json* interface = FieldReader::member(object, "interface_below");
+      if (last) {
+        if (thickness != nullptr) {
+          fields.fail(place_of_key(place, "thickness"), "the last layer is the half-space and has no thickness");
+        }
+        if (interface != nullptr) {
+          fields.fail(place_of_key(place, "interface_below"), "the last layer is the half-space and has no interface below");
+        }
+      } else {
+        if (thickness == nullptr) fields.fail(place_of_key(place, "thickness"), "missing (only the last layer, the half-space, has none)");
+        const double h = checked(*thickness, place_of_key(place, "thickness"), [](double t) { return t > 0.0; }, "above 0");
+        layer.thickness = in_engine_units(h, length, place_of_key(place, "thickness"));
+        layer_echo["thickness"] = h;
+        ordered_json interface_echo = "bonded";
+        if (interface != nullptr) {
+          read_interface(*interface, place_of_key(place, "interface_below"), layer.below, interface_echo);
+        }
+        layer_echo["interface_below"] = interface_echo;
+      }
+      problem.section.layers.push_back(layer);
+      problem.layer_names.push_back(name);
+      echo.push_back(layer_echo);
+    }
+    problem.echo["layers"] = echo;
+    check_modulus_ratio(layers);
+  }
+
+  // The engine solves moduli at most kMaxModulusRatio apart; name the later of the two
+  // extremes, against the earlier.
+  void check_modulus_ratio(const json& layers) const {
+    const auto& stack = problem.section.layers;
+    std::size_t low = 0, high = 0;
+    for (std::size_t k = 1; k < stack.size(); ++k) {
+      if (stack[k].modulus < stack[low].modulus) low = k;
+      if (stack[k].modulus > stack[high].modulus) high = k;
+    }
+    if (stack[high].modulus <= multilayer::kMaxModulusRatio * stack[low].modulus) return;
+    const std::size_t later = std::max(low, high), earlier = std::min(low, high);
+    const auto E = [&layers](std::size_t k) { return number_text(layers[k]["E"].get<double>()); };
+    fields.fail(place_of_key(place_of_element("layers", later), "E"),
+                "is " + E(later) + ", more than " + limit_text(multilayer::kMaxModulusRatio) + " times " + (later == high ? "that" : "less than that") + " of layers[" +
+                    std::to_string(earlier) + "] (" + E(earlier) + ")");
+  }
+
+  // The largest load radius (mm), once the loads are read: the engine's unit
+  // of length for its limits.
+  double largest_radius() const {
+    double radius = 0.0;
+    for (const LoadInput& load : problem.loads) {
+      radius = std::max(radius, load.by_force ? std::sqrt(load.force / (std::numbers::pi * load.pressure)) : load.radius);
+    }
+    return radius;
+  }
+
+  // The engine reaches kMaxRadiiFromOrigin load radii from the origin: loads, points and
+  // the depth of the last interface.
+  void check_reach(double value, const std::string& place) const {
+    const double radius = largest_radius();
+    if (std::abs(value) * problem.units.length_factor() <= multilayer::kMaxRadiiFromOrigin * radius) return;
+    fields.fail(place, "is " + number_text(value) + ", more than " + limit_text(multilayer::kMaxRadiiFromOrigin) + " load radii (" +
+                           number_text(radius / problem.units.length_factor()) + ") from the origin");
+  }
+
+  void check_loads_and_depth_reach() const {
+    for (std::size_t j = 0; j < problem.loads.size(); ++j) {
+      const double length = problem.units.length_factor();
+      check_reach(problem.loads[j].x / length, place_of_key(place_of_element("loads", j), "x"));
+      check_reach(problem.loads[j].y / length, place_of_key(place_of_element("loads", j), "y"));
+    }
+    const double radius = largest_radius();
+    double depth = 0.0;
+    for (std::size_t k = 0; k + 1 < problem.section.layers.size(); ++k) {
+      depth += problem.section.layers[k].thickness;
+      if (depth <= multilayer::kMaxRadiiFromOrigin * radius) continue;
+      const double length = problem.units.length_factor();
+      fields.fail(place_of_key(place_of_element("layers", k), "thickness"),
+                  "puts the bottom of the layer " + number_text(depth / length) + " deep, more than " + limit_text(multilayer::kMaxRadiiFromOrigin) + " load radii (" +
+                      number_text(radius / length) + ")");
+    }
+  }
+
+  // The engine needs every finite layer at least kMinThicknessOverRadius of the largest load
+  // radius thick.
+  void check_thin_layers(const json& layers) const {
+    const double radius = largest_radius();
+    for (std::size_t k = 0; k + 1 < problem.section.layers.size(); ++k) {
+      if (problem.section.layers[k].thickness >= multilayer::kMinThicknessOverRadius * radius) continue;
+      fields.fail(place_of_key(place_of_element("layers", k), "thickness"),
+                  "is " + number_text(layers[k]["thickness"].get<double>()) +
+                      ", less than " + limit_text(multilayer::kMinThicknessOverRadius) + " of the largest load radius (" + number_text(radius / problem.units.length_factor()) + ")");
+    }
+  }
+
+  void read_loads(const json& loads) {
+    fields.expect_array(loads, "loads", true);
+    ordered_json echo = ordered_json::array();
+    for (std::size_t i = 0; i < loads.size(); ++i) {
+      const std::string place = place_of_element("loads", i);
+      const json& object = loads[i];
+      fields.expect_object(object, place, {"x", "y", "load", "radius", "pressure"});
+      LoadInput load;
+      const double x = optional_coordinate(object, place, "x");
+      const double y = optional_coordinate(object, place, "y");
+      load.x = x * problem.units.length_factor();
+      load.y = y * problem.units.length_factor();
+      ordered_json load_echo = {{"x", x}, {"y", y}};
+      const json* force = FieldReader::member(object, "load");
+      const json* radius = FieldReader::member(object, "radius");
+      if (force != nullptr && radius != nullptr) fields.fail(place, "give \"load\" or \"radius\", not both");
+      if (force == nullptr && radius == nullptr) fields.fail(place, "give \"load\" or \"radius\" with the \"pressure\"");
+      const auto positive = [](double value) { return value > 0.0; };
+      if (force != nullptr) {
+        const double value = checked(*force, place_of_key(place, "load"), positive, "above 0");
+        load.by_force = true;
+        load.force = in_engine_units(value, problem.units.force_factor(), place_of_key(place, "load"));
+        load_echo["load"] = value;
+      } else {
+        const double value = checked(*radius, place_of_key(place, "radius"), positive, "above 0");
+        load.by_force = false;
+        load.radius = in_engine_units(value, problem.units.length_factor(), place_of_key(place, "radius"));
+        load_echo["radius"] = value;
+      }
+      const double pressure = checked(fields.required(object, place, "pressure"), place_of_key(place, "pressure"), positive, "above 0");
+      load.pressure = pressure * problem.units.stress_factor();
+      load_echo["pressure"] = pressure;
+      problem.loads.push_back(load);
+      echo.push_back(load_echo);
+    }
+    problem.echo["loads"] = echo;
+  }
+
+  void add_point(double x, double y, double z, Side point_side) {
+    const double length = problem.units.length_factor();
+    problem.points.push_back(multilayer::Point{x * length, y * length, z * length, point_side});
+    problem.coordinates.push_back({x, y, z});
+  }
+
+  double depth(const json& value, const std::string& place) const {
+    const double z = fields.number(value, place);
+    if (!(z >= 0.0 && z <= coordinate_limit())) {
+      fields.fail(place, "is " + number_text(z) + ", must be 0 to " + number_text(coordinate_limit()) + " (down from the surface)");
+    }
+    return z;
+  }
+
+  void read_points(const json& points) {
+    fields.expect_array(points, "points", false);
+    if (points.size() > kMaxProblemPoints) too_many_points(static_cast<double>(points.size()));
+    ordered_json echo = ordered_json::array();
+    for (std::size_t i = 0; i < points.size(); ++i) {
+      const std::string place = place_of_element("points", i);
+      const json& object = points[i];
+      fields.expect_object(object, place, {"x", "y", "z", "side"});
+      const double x = optional_coordinate(object, place, "x");
+      const double y = optional_coordinate(object, place, "y");
+      const double z = depth(fields.required(object, place, "z"), place_of_key(place, "z"));
+      check_reach(x, place_of_key(place, "x"));
+      check_reach(y, place_of_key(place, "y"));
+      check_reach(z, place_of_key(place, "z"));
+      const Side point_side = side(object, place);
+      add_point(x, y, z, point_side);
+      echo.push_back({{"x", x}, {"y", y}, {"z", z}, {"side", side_name(point_side)}});
+    }
+    problem.echo["points"] = echo;
+  }
+
+  std::vector<double> grid_axis(const json& grid, const char* axis, bool is_depth) const {
+    const std::string place = place_of_key("grid", axis);
+    const json& values = fields.required(grid, "grid", axis);
+    fields.expect_array(values, place, true);
+    std::vector<double> result;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+      const std::string element = place_of_element(place, i);
+      result.push_back(is_depth ? depth(values[i], element) : coordinate(values[i], element));
+      check_reach(result.back(), element);
+    }
+    return result;
+  }
+
+  void read_grid(const json& grid) {
+    fields.expect_object(grid, "grid", {"x", "y", "z", "side"});
+    const std::vector<double> xs = grid_axis(grid, "x", false);
+    const std::vector<double> ys = grid_axis(grid, "y", false);
+    const std::vector<double> zs = grid_axis(grid, "z", true);
+    const Side grid_side = side(grid, "grid");
+    // Each factor is below the JSON text's length, so the product cannot
+    // overflow before it is compared.
+    const std::size_t count = xs.size() * ys.size();
+    if (count > kMaxProblemPoints || count * zs.size() + problem.points.size() > kMaxProblemPoints) {
+      too_many_points(static_cast<double>(xs.size()) * static_cast<double>(ys.size()) * static_cast<double>(zs.size()) + static_cast<double>(problem.points.size()));
+    }
+    for (double x : xs) {
+      for (double y : ys) {
+        for (double z : zs) add_point(x, y, z, grid_side);
+      }
+    }
+    problem.echo["grid"] = {{"x", xs}, {"y", ys}, {"z", zs}, {"side", side_name(grid_side)}};
+  }
+
+  [[noreturn]] void too_many_points(double count) const {
+    fields.fail("points", "the problem has " + number_text(count) + " points (points and grid), more than the limit of " +
+                              std::to_string(kMaxProblemPoints));
+  }
+
+  static const char* side_name(Side value) {
+    switch (value) {
+      case Side::above: return "above";
+      case Side::below: return "below";
+      case Side::both: break;
+    }
+    return "both";
+  }
+};
+
+}  // namespace
+
+Problem read_problem(const nlohmann::json& document, const std::string& source) {
+  Problem problem;
+  problem.source = source;
+  Reader reader{FieldReader(source), problem};
+  const FieldReader& fields = reader.fields;
+  fields.expect_object(document, "", {"units", "layers", "loads", "points", "grid", "tolerance"});
+  reader.read_units(FieldReader::member(document, "units"));
+  reader.read_layers(fields.required(document, "", "layers"));
+  reader.read_loads(fields.required(document, "", "loads"));
+  reader.check_thin_layers(document["layers"]);
+  reader.check_loads_and_depth_reach();
+  const json* points = FieldReader::member(document, "points");
+  const json* grid = FieldReader::member(document, "grid");
+  if (points == nullptr && grid == nullptr) fields.fail("points", "missing: give \"points\", \"grid\" or both");
+  if (points != nullptr) reader.read_points(*points);
+  if (grid != nullptr) reader.read_grid(*grid);
+  if (problem.points.empty()) fields.fail("points", "none given: \"points\" is empty and there is no \"grid\"");
+  if (const json* tolerance = FieldReader::member(document, "tolerance")) {
+    problem.tolerance = reader.checked(*tolerance, "tolerance", tolerance_allowed, kToleranceLimits);
+  }
+  problem.echo["tolerance"] = problem.tolerance;
+  return problem;
+}
+
+Problem read_problem_file(const std::filesystem::path& path) {
+  const std::string source = path.string();
+  return read_problem(read_json_file(path, source), source);
+}
+
+}  // namespace kestral::analyse

@@ -1,0 +1,55 @@
+#include "analyse/progress.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <iostream>
+
+namespace kestral::analyse {
+namespace {
+
+constexpr auto kRedrawInterval = std::chrono::milliseconds(200);
+constexpr const char* kEraseLine = "\r\033[K";
+
+}  // namespace
+
+std::string progress_text(std::size_t done, std::size_t total, double seconds) {
+  std::string text = "kestral-analyse: " + std::to_string(done) + " of " + std::to_string(total) + " points";
+  if (done > 0 && seconds > 0.0) {
+    const double rate = static_cast<double>(done) / seconds;
+    // At most 999 hours, so that the conversion to a whole number stays defined.
+    const double left = std::clamp(static_cast<double>(total - done) / rate, 0.0, 999.0 * 3600.0);
+    const long whole = static_cast<long>(left + 0.5);
+    char buffer[80];
+    std::snprintf(buffer, sizeof buffer, ", %.0f points/s, %ld:%02ld:%02ld left", rate, whole / 3600,
+                  whole / 60 % 60, whole % 60);
+    text += buffer;
+  }
+  return text;
+}
+
+ProgressLine::ProgressLine(std::ostream* out, std::size_t total) : out_(out), total_(total) {}
+
+ProgressLine::~ProgressLine() { finish(); }
+
+void ProgressLine::update(std::size_t done) {
+  if (out_ == nullptr) return;
+  const Clock::time_point now = Clock::now();
+  if (drawn_ && now - last_drawn_ < kRedrawInterval) return;
+  const double seconds = std::chrono::duration<double>(now - start_).count();
+  *out_ << '\r' << progress_text(done, total_, seconds) << "\033[K" << std::flush;
+  drawn_ = true;
+  last_drawn_ = now;
+}
+
+void ProgressLine::finish() {
+  if (out_ != nullptr && drawn_) *out_ << kEraseLine << std::flush;
+  drawn_ = false;
+}
+
+std::ostream* ProgressLine::terminal_for(std::size_t total) {
+  return total > kProgressMinPoints && ::isatty(STDERR_FILENO) == 1 ? &std::cerr : nullptr;
+}
+
+}  // namespace kestral::analyse

@@ -1,0 +1,46 @@
+// The progress line of a long analysis: "kestral-analyse: 12000 of 50000
+// points, 4100 points/s, 0:09 left", redrawn in place on standard error
+// while the engine works, erased at the end. Shown only when standard error
+// is a terminal and the problem has more than kProgressMinPoints points;
+// a pipe or a file never gets any of it.
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <ostream>
+#include <string>
+
+namespace kestral::analyse {
+
+inline constexpr std::size_t kProgressMinPoints = 5000;
+
+// The line for `done` of `total` points after `seconds`.
+std::string progress_text(std::size_t done, std::size_t total, double seconds);
+
+class ProgressLine {
+ public:
+  // `out` is null when nothing is to be shown.
+  ProgressLine(std::ostream* out, std::size_t total);
+  ~ProgressLine();
+  ProgressLine(const ProgressLine&) = delete;
+  ProgressLine& operator=(const ProgressLine&) = delete;
+
+  // Redraws the line, at most a few times a second.
+  void update(std::size_t done);
+  // Erases the line.
+  void finish();
+
+  // The stream a run of `total` points shows its progress on: standard
+  // error when it is a terminal and `total` is large enough, else none.
+  static std::ostream* terminal_for(std::size_t total);
+
+ private:
+  using Clock = std::chrono::steady_clock;
+  std::ostream* out_;
+  std::size_t total_;
+  Clock::time_point start_ = Clock::now();
+  Clock::time_point last_drawn_{};
+  bool drawn_ = false;
+};
+
+}  // namespace kestral::analyse

@@ -1,0 +1,47 @@
+// A square banded system and its solution by LU with partial pivoting.
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+namespace kestral::multilayer {
+
+// Order n, nonzeros within `lower` diagonals below and `upper` above the main
+// one, stored by rows in LAPACK's band layout widened for the fill-in of
+// pivoting: row i holds columns i - lower .. i + lower + upper.
+class BandMatrix {
+ public:
+  BandMatrix() = default;
+  // Resizes to order n and sets every entry to 0.
+  void reset(std::size_t n, std::size_t lower, std::size_t upper);
+
+  // Entry (row, col); col must lie within the band of row.
+  double& at(std::size_t row, std::size_t col) { return data_[row * width_ + (col + lower_ - row)]; }
+  double at(std::size_t row, std::size_t col) const { return data_[row * width_ + (col + lower_ - row)]; }
+  // First and last column of the stored band of a row.
+  std::size_t first_column(std::size_t row) const { return row > lower_ ? row - lower_ : 0; }
+  std::size_t last_column(std::size_t row) const;
+
+  std::size_t order() const { return n_; }
+  std::size_t lower() const { return lower_; }
+  std::size_t upper() const { return upper_; }
+
+ private:
+  std::size_t n_ = 0, lower_ = 0, upper_ = 0, width_ = 1;
+  std::vector<double> data_;
+};
+
+// Method: Gaussian elimination by columns with partial (row) pivoting over
+// the band, as LAPACK's xGBSV: per column at most `lower` rows are eliminated
+// over at most lower + upper + 1 columns, so the work is O(n lower (lower +
+// upper)) and the storage O(n (2 lower + upper)).
+//
+// solve_banded():
+//   matrix  in/out  the system; destroyed (holds U on exit).
+//   rhs     in/out  n entries: the right-hand side on entry, the solution on exit.
+// Returns false (rhs then unspecified) when a pivot is exactly zero.
+// Accuracy: backward stable as dense partial pivoting (growth at most
+// 2^lower); the layer systems of this library are row-equilibrated first.
+bool solve_banded(BandMatrix& matrix, std::vector<double>& rhs);
+
+}  // namespace kestral::multilayer

@@ -1,0 +1,35 @@
+// The constants c1..c4 of every layer for one Hankel parameter m.
+//
+// Method: the surface conditions (sigma_z = -1, tau_rz = 0 for the unit mode
+// J0(m r)) and four conditions per interface form a system of order 4n - 2
+// (n layers; the half-space has c1, c2 only), with every exponential referred
+// to its own layer face (layer_response.h), so that no entry exceeds 1 in
+// magnitude however deep or thick the layers. Interface rows:
+//   bonded        sigma_z, tau_rz, u_r, u_z continuous;
+//   frictionless  sigma_z, u_z continuous, tau_rz = 0 on both faces;
+//   spring        sigma_z, u_z, tau_rz continuous and
+//                 tau_rz = k (u_r below - u_r above).
+// Each row is scaled to a largest entry of 1; the system is banded (5 below,
+// 5 above the diagonal) and solved by banded LU with partial pivoting.
+//
+// Arguments:
+//   section    in   scaled, validated section of n >= 1 layers.
+//   m          in   Hankel parameter in units of 1 / a_max, > 0 and finite.
+//   constants  out  4n entries, layer i at 4i..4i+3; the half-space's c3, c4
+//                   are exactly 0.
+// Accuracy (measured, layer_solve_test): the boundary and interface conditions
+// rebuilt from the constants hold to a few DBL_EPSILON of the largest term for
+// m a from 1e-4 to 1e3 and layers from 0.01 to 1000 radii thick; the
+// conditioning of the rows does not grow with depth, only (like
+// 1 / (m h)^2) for layers much thinner than the mode's wavelength.
+#pragma once
+
+#include <vector>
+
+#include "multilayer/scaled_section.h"
+
+namespace kestral::multilayer {
+
+void solve_layer_constants(const ScaledSection& section, double m, std::vector<double>& constants);
+
+}  // namespace kestral::multilayer

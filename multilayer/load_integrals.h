@@ -1,0 +1,60 @@
+// The six Hankel integrals of one point under one load, with their errors.
+//
+// Method: int_0^inf K(m, z) J1(m a) B(m r) dm for the six kernels K of
+// layer_response.h. For a point in the top layer the kernel of the
+// homogeneous half-space of the top layer (same z) is subtracted and its
+// integral added in closed form (half_space_disc.h): the remainder then
+// decays like e^{-m (2 h1 - z)} instead of e^{-m z}, so that no point at or
+// near the surface needs the slowly converging tail (and a one-layer section
+// needs no quadrature at all). The remainder (or, below the top layer, the
+// kernel, decaying like e^{-m z}) is integrated over panels of the dyadic
+// family of node_cache.h no wider than a period of the fastest oscillation,
+// 2 pi / (r + a), nor than 6 / (decay length); the first panel is
+// graded geometrically (by 4) towards m = 0 down to 1 / (4 H), H the depth of the
+// deepest interface, and further until the first panel agrees with the sum
+// of its halves (a stiff plate on soft ground varies on a much longer
+// length than H: its radius of relative stiffness). Each panel is
+// integrated by the 21-point Kronrod rule with QUADPACK's estimate of its
+// error from the embedded 10-point Gauss rule.
+//
+// Stop test (after each panel once m times the decay length reaches 8): for
+// every kernel, the envelope bound of the tail, 2 max|f| / decay, plus the
+// last panel's contribution lies below a quarter of the tolerance. If the
+// summed error estimate still exceeds the tolerance the integration is
+// repeated on panels half as wide (at most three times, and only while it
+// took fewer than 2 000 panels). The work grows like the offset over the
+// decay length (r / h1 at the surface): a point beyond 20 000 panels (420 000
+// nodes, about a second) stops there, its tail bound counted in its error.
+//
+// The returned error is the sum of the panel estimates, the tail bound and
+// the closed form's rounding: measured against converged values it bounds
+// the actual error (load_integrals_test, analysis_accuracy_test).
+#pragma once
+
+#include <cstddef>
+
+#include "multilayer/layer_response.h"
+#include "multilayer/node_cache.h"
+
+namespace kestral::multilayer {
+
+// Where a point lies, in working units (scaled_section.h).
+struct PointPlace {
+  std::size_t layer = 0;
+  double z = 0;  // depth
+  double s = 0;  // below the layer's top face
+  double t = 0;  // above its bottom face (unused in the half-space)
+};
+
+struct LoadIntegrals {
+  ModeValues value;
+  ModeValues error;  // absolute error estimate of each integral
+  std::size_t panels = 0;
+};
+
+// r >= 0: horizontal distance from the load's centre; radius_index: the
+// load's radius in the cache; tolerance: absolute, per integral.
+LoadIntegrals integrate_load(NodeCache& cache, const ScaledSection& section, const PointPlace& place,
+                             double r, std::size_t radius_index, double radius, double tolerance);
+
+}  // namespace kestral::multilayer

@@ -1,0 +1,28 @@
+// The checks analyse() makes before it computes anything. Every message names
+// the item (layers, interfaces, loads and points numbered from 1, top layer
+// first, interface i below layer i) and the offending value.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "multilayer/analysis.h"
+
+namespace kestral::multilayer {
+
+// Throws InvalidProblem with a one-line message at the first fault.
+void validate_problem(const Section& section, const std::vector<Load>& loads,
+                      const std::vector<Point>& points, const Options& options);
+
+// The shortest text that reads back as the same double ("nan", "inf" too).
+std::string shortest_double(double value);
+
+// Limits of the model (validation.cpp says why each is there).
+inline constexpr double kMinTolerance = 1e-14;
+inline constexpr double kMaxTolerance = 1e-2;
+inline constexpr double kMaxModulusRatio = 1e8;
+inline constexpr double kMinThicknessOverRadius = 1e-3;
+inline constexpr double kMaxCoordinate = 1e100;
+inline constexpr double kMaxRadiiFromOrigin = 1e12;
+
+}  // namespace kestral::multilayer

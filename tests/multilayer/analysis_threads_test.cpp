@@ -1,0 +1,54 @@
+// Threads over points: the rows are identical bit for bit whatever the number
+// of threads (each row is computed from its own inputs and node values that
+// are pure functions of the section), and in point order.
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "multilayer/analysis.h"
+
+namespace kestral::multilayer {
+namespace {
+
+std::vector<std::uint64_t> bits(const std::vector<Result>& rows) {
+  std::vector<std::uint64_t> out;
+  for (const Result& r : rows) {
+    const double values[] = {r.stress.xx, r.stress.yy, r.stress.zz, r.stress.xy, r.stress.yz, r.stress.xz,
+                             r.displacement.x, r.displacement.y, r.displacement.z, r.strain.xx, r.strain.yy,
+                             r.strain.zz, r.strain.xy, r.strain.yz, r.strain.xz, r.principal_stress.x,
+                             r.principal_stress.y, r.principal_stress.z, r.principal_strain.x, r.principal_strain.y,
+                             r.principal_strain.z, r.horizontal_strain_max, r.stress_error, r.displacement_error,
+                             r.strain_error};
+    for (double v : values) out.push_back(std::bit_cast<std::uint64_t>(v));
+    out.push_back(r.point);
+    out.push_back(static_cast<std::uint64_t>(r.face));
+    out.push_back(static_cast<std::uint64_t>(r.layer));
+  }
+  return out;
+}
+
+TEST(AnalysisThreads, RowsAreIdenticalForAnyNumberOfThreads) {
+  const Section s{{Layer{3000, 0.35, 100, {InterfaceKind::spring, 4.0}}, Layer{400, 0.4, 200},
+                   Layer{80, 0.45, 0}}};
+  std::vector<Load> loads;
+  for (int axle = 0; axle < 2; ++axle)
+    for (double y : {-170.0, 170.0}) loads.push_back(Load::from_force(axle * 1300.0, y, 20000, 0.7));
+  std::vector<Point> points;
+  for (int i = 0; i < 48; ++i) points.push_back({-300.0 + 43.0 * i, 40.0 * (i % 5), (i % 7) * 50.0});
+  Options one;
+  one.threads = 1;
+  const auto reference = bits(analyse(s, loads, points, one));
+  for (int threads : {2, 3, 0}) {
+    Options many;
+    many.threads = threads;
+    const auto rows = analyse(s, loads, points, many);
+    EXPECT_EQ(bits(rows), reference) << threads;
+    for (std::size_t i = 1; i < rows.size(); ++i) EXPECT_LE(rows[i - 1].point, rows[i].point);
+  }
+}
+
+}  // namespace
+}  // namespace kestral::multilayer
