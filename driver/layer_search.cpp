@@ -1,9 +1,32 @@
 #include "driver/layer_search.h"
 
+#include <charconv>
+
 namespace kestral {
+namespace {
+
+// The shortest decimal that reads back as `value`, as a double.
+double typed_value(float value) {
+  char text[32];
+  const auto written = std::to_chars(text, text + sizeof text, value);
+  double parsed = 0.0;
+  std::from_chars(text, written.ptr, parsed);
+  return parsed;
+}
+
+}  // namespace
 
 LayerOfDepth layer_of_depth(const LayerSystem& layers, float Zc) {
   const int n = layers.n;
+  if (Zc != 0.0f) {
+    float float_sum = 0.0f;
+    double typed_sum = 0.0;
+    for (int k = 1; k <= n - 1; ++k) {
+      float_sum = float_sum + layers.H[k - 1];
+      typed_sum += typed_value(layers.H[k - 1]);
+      if (Zc == float_sum || Zc == static_cast<float>(typed_sum)) return LayerOfDepth{k, true};
+    }
+  }
   float D = 0.0f;
   int found = 0;
   for (int k = 1; k <= n - 1; ++k) {

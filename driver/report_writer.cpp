@@ -82,21 +82,44 @@ ReportFile::ReportFile(std::filesystem::path path) : path_(std::move(path)) {
 }
 
 void ReportFile::write(const std::string& record) {
+  const auto cannot_write = [this] {
+    failed_ = true;
+    return InputError("cannot write file " + path_.filename().string() + ", unit 47");
+  };
+  if (failed_) throw cannot_write();
   if (!started_) {
-    stream_.open(path_, std::ios::out | std::ios::trunc);
     started_ = true;
+    if (!replacement_.open(path_)) throw cannot_write();
   }
   // Each record reaches the file as it is produced.
-  stream_ << record << '\n' << std::flush;
-  if (!stream_) {
+  replacement_.stream() << record << '\n' << std::flush;
+  if (!replacement_.stream()) throw cannot_write();
+}
+
+void ReportFile::flush() {
+  if (!started_ || failed_) return;
+  replacement_.stream().flush();
+  if (!replacement_.stream()) {
+    failed_ = true;
     throw InputError("cannot write file " + path_.filename().string() + ", unit 47");
   }
 }
 
-void ReportFile::flush() {
-  if (!started_) return;
-  stream_.flush();
-  if (!stream_) throw InputError("cannot write file " + path_.filename().string() + ", unit 47");
+void ReportFile::finish() {
+  if (failed_ || !keep_after_stop()) {
+    throw InputError("cannot write file " + path_.filename().string() + ", unit 47");
+  }
+}
+
+bool ReportFile::keep_after_stop() noexcept {
+  if (!started_) return true;
+  if (failed_) {  // already reported by the write that failed
+    replacement_.discard();
+    return true;
+  }
+  failed_ = !replacement_.commit();
+  started_ = false;
+  return !failed_;
 }
 
 }  // namespace kestral

@@ -5,10 +5,14 @@
 #include <iterator>
 #include <iostream>
 #include <numbers>
+#include <optional>
 #include <sstream>
 #include <string>
 
 #include "driver/free_format_reader.h"
+#include "driver/gauss_rule_check.h"
+#include "driver/input_file.h"
+#include "driver/layer_depth_limit.h"
 #include "driver/layer_search.h"
 #include "driver/point_limits.h"
 #include "driver/problem_input.h"
@@ -19,18 +23,6 @@
 
 namespace kestral {
 namespace {
-
-// The whole content of an input file. A missing file reads as empty (it is
-// not created), so its first read stops with the end-of-file diagnostic.
-std::string read_input_file(const std::filesystem::path& path, const std::string& name, int unit) {
-  std::error_code error;
-  if (!std::filesystem::exists(path, error)) return {};
-  std::ifstream stream(path, std::ios::binary);
-  if (!stream || std::filesystem::is_directory(path, error)) {
-    throw InputError("cannot read file " + name + ", unit " + std::to_string(unit));
-  }
-  return std::string(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>());
-}
 
 // Rows of one pass over the points: one per point, two per interface point.
 int rows_per_wheel(const LayerSystem& layers, const EvalPoints& points) {
@@ -101,19 +93,22 @@ RunFiles RunFiles::in_folder(const std::filesystem::path& folder) {
 
 int run_analysis(const RunFiles& files, std::ostream& console, std::ostream& errors,
                  RunRecord* record) {
+  std::optional<ReportFile> opened_report;
   try {
     FreeFormatReader problem_file(read_input_file(files.problem, files.problem_name, 1), 1,
                                   files.problem_name);
     FreeFormatReader gauss_file(read_input_file(files.gauss, files.gauss_name, 27), 27,
                                 files.gauss_name);
-    ReportFile report(files.report);
+    ReportFile& report = opened_report.emplace(files.report);
 
     GaussRules rules;
     LayerSystem layers;
     WheelLoad load;
     EvalPoints points;
     read_gauss_rules(gauss_file, rules);
+    check_gauss_legendre_rules(rules, files.gauss_name);
     read_problem_head(problem_file, layers, load);
+    check_interface_depths(layers, load, files.problem_name);
 
     const auto echo = echo_records(layers, load);
     for (const std::string& line : echo) report.write(line);
@@ -147,7 +142,7 @@ int run_analysis(const RunFiles& files, std::ostream& console, std::ostream& err
     for (int row = 1; row <= rows.rows_printed; ++row) {
       report.write(result_row(rows.results, row, rows.kinds[row - 1]));
     }
-    report.flush();
+    report.finish();
     console.flush();
 
     if (!single && !dual) {
@@ -160,6 +155,10 @@ int run_analysis(const RunFiles& files, std::ostream& console, std::ostream& err
   } catch (const InputError& error) {
     console.flush();
     errors << error.what() << '\n';
+    // Records written before the stop replace the report, as they stand.
+    if (opened_report && !opened_report->keep_after_stop()) {
+      errors << "cannot write file " << files.report.filename().string() << ", unit 47\n";
+    }
     return 1;
   }
 }

@@ -6,11 +6,24 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <random>
 #include <vector>
 
 namespace kestral {
 namespace {
+
+// The value as a user types it: the fewest significant digits that read
+// back as the same float (found by trying 1 to 9 digits).
+double as_typed(float value) {
+  for (int digits = 1; digits <= 9; ++digits) {
+    char text[40];
+    std::snprintf(text, sizeof text, "%.*g", digits, static_cast<double>(value));
+    if (std::strtof(text, nullptr) == value) return std::strtod(text, nullptr);
+  }
+  return value;
+}
 
 LayerSystem with_thicknesses(std::initializer_list<float> H) {
   LayerSystem layers;
@@ -87,13 +100,17 @@ TEST(LayerOfDepth, SweepOverRandomSystems) {
     LayerSystem layers;
     layers.n = layer_count(generator);
     std::vector<float> bottoms;  // D(1..n-1), single precision
+    std::vector<float> typed;    // the decimal sums of the typed thicknesses, as floats
     float D = 0.0f;
+    double typed_sum = 0.0;
     for (int k = 0; k < layers.n - 1; ++k) {
       // Half the systems in whole tenths of a millimetre, as users write them.
       layers.H[k] =
           system % 2 == 0 ? thickness(generator) : static_cast<float>(tenths(generator)) / 10.0f;
       D = D + layers.H[k];
       bottoms.push_back(D);
+      typed_sum += as_typed(layers.H[k]);
+      typed.push_back(static_cast<float>(typed_sum));
     }
     std::vector<float> depths = {0.0f, std::nextafter(0.0f, 1.0f)};
     for (const float bottom : bottoms) {
@@ -101,6 +118,7 @@ TEST(LayerOfDepth, SweepOverRandomSystems) {
       depths.push_back(std::nextafter(bottom, 0.0f));
       depths.push_back(std::nextafter(bottom, 1e30f));
     }
+    for (const float depth : typed) depths.push_back(depth);
     std::uniform_real_distribution<float> anywhere(0.0f, 1.2f * D);
     for (int i = 0; i < 10; ++i) depths.push_back(anywhere(generator));
 
@@ -112,6 +130,13 @@ TEST(LayerOfDepth, SweepOverRandomSystems) {
           layer = k;
           on_interface = bottoms[k - 1] == Z;
           break;
+        }
+      }
+      // A point typed at an interface depth lies on it.
+      for (int k = layers.n - 1; k >= 1; --k) {
+        if (Z == bottoms[k - 1] || Z == typed[k - 1]) {
+          layer = k;
+          on_interface = true;
         }
       }
       if (Z == 0.0f) {
@@ -128,6 +153,48 @@ TEST(LayerOfDepth, SweepOverRandomSystems) {
     }
   }
   EXPECT_GT(interface_points, 2000);  // every system had its interfaces probed
+}
+
+// A depth typed as the decimal sum of the thicknesses is on the interface
+// even where the float sum of the thicknesses rounds away from it; a point
+// typed a rounding step off it is not.
+TEST(LayerOfDepth, TypedInterfaceDepthIsOnTheInterface) {
+  const LayerSystem three = with_thicknesses({144.82f, 95.3f});
+  ASSERT_NE(144.82f + 95.3f, 240.12f);  // the float sum is 240.12001
+  const LayerOfDepth typed = layer_of_depth(three, 240.12f);
+  EXPECT_EQ(typed.layer, 2);
+  EXPECT_TRUE(typed.on_interface);
+  const LayerOfDepth summed = layer_of_depth(three, 144.82f + 95.3f);
+  EXPECT_EQ(summed.layer, 2);
+  EXPECT_TRUE(summed.on_interface);
+  // One float step either side of the two is an ordinary point.
+  const float above = std::nextafter(240.12f, 0.0f);
+  const float below = std::nextafter(144.82f + 95.3f, 1e30f);
+  EXPECT_FALSE(layer_of_depth(three, above).on_interface);
+  EXPECT_EQ(layer_of_depth(three, above).layer, 2);
+  EXPECT_FALSE(layer_of_depth(three, below).on_interface);
+  EXPECT_EQ(layer_of_depth(three, below).layer, 3);
+
+  // Over many two-decimal sections the typed depth always finds its
+  // interface, and the float sum misses it in a good share of them.
+  std::mt19937 generator(12u);
+  std::uniform_int_distribution<int> hundredths(1, 50000);
+  int float_sum_misses = 0;
+  for (int trial = 0; trial < 1000; ++trial) {
+    const int h1 = hundredths(generator);
+    const int h2 = hundredths(generator);
+    const LayerSystem layers = with_thicknesses(
+        {std::strtof(std::to_string(h1 / 100.0).c_str(), nullptr),
+         std::strtof(std::to_string(h2 / 100.0).c_str(), nullptr)});
+    char depth[32];
+    std::snprintf(depth, sizeof depth, "%d.%02d", (h1 + h2) / 100, (h1 + h2) % 100);
+    const float Z = std::strtof(depth, nullptr);
+    const LayerOfDepth found = layer_of_depth(layers, Z);
+    EXPECT_EQ(found.layer, 2) << depth;
+    EXPECT_TRUE(found.on_interface) << depth;
+    float_sum_misses += layers.H[0] + layers.H[1] != Z ? 1 : 0;
+  }
+  EXPECT_GT(float_sum_misses, 100);
 }
 
 }  // namespace

@@ -6,7 +6,11 @@
 // The built kestral-batch runs the whole set once; the other cases call the
 // batch functions in this process (their threads then run under the thread
 // sanitizer of the tsan preset too) on the cheap recorded problems.
-#include "driver/batch.h"
+#include "driver/batch_command_line.h"
+#include "driver/batch_csv.h"
+#include "driver/batch_pool.h"
+#include "driver/batch_program.h"
+#include "driver/batch_progress.h"
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -16,12 +20,13 @@
 #include <cmath>
 #include <cstdlib>
 #include <iterator>
+#include <map>
 #include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "driver/format.h"
+#include "format/format.h"
 #include "tests/e2e/program_run.h"
 
 namespace kestral::testing {
@@ -130,7 +135,8 @@ void expect_same_number(const std::string& cell, const std::string& field, doubl
                         const std::string& rendered) {
   const float value = std::strtof(cell.c_str(), nullptr);
   EXPECT_EQ(rendered, field) << cell;
-  EXPECT_LE(std::fabs(value - std::stod(field)), half_unit * (1.0 + 1e-9)) << cell << " " << field;
+  EXPECT_LE(std::fabs(static_cast<double>(value) - std::stod(field)), half_unit * (1.0 + 1e-9))
+      << cell << " " << field;
 }
 
 // Rows of a report against its folder's CSV lines.
@@ -362,6 +368,8 @@ TEST(BatchFailures, OneFolderNamedTwiceIsListedTwice) {
   const std::string again = (scratch.path() / "." / "section" / "").string();
   const BatchRun run = run_batch_here({"-j", "2", once, again});
   EXPECT_EQ(run.status, 0);
+  // One folder run, its rows under each name.
+  EXPECT_EQ(before_summary(run.errors, 1, 0, 6), "");
   const auto lines = lines_of(run.out);
   ASSERT_EQ(lines.size(), 7u);  // the header and the 3 rows twice
   for (int r = 1; r <= 3; ++r) {
@@ -370,16 +378,6 @@ TEST(BatchFailures, OneFolderNamedTwiceIsListedTwice) {
   }
   EXPECT_EQ(read_text(scratch.path() / "section" / "KESTRAL.out"),
             read_text(recorded("half-space-deep") / "report.txt"));
-}
-
-TEST(BatchCsv, QuotesFieldsAsRfc4180Says) {
-  EXPECT_EQ(csv_field("trials/t080"), "trials/t080");
-  EXPECT_EQ(csv_field("trial 80"), "trial 80");  // a blank alone needs no quotes
-  EXPECT_EQ(csv_field("80, wet"), "\"80, wet\"");
-  EXPECT_EQ(csv_field("say \"hi\""), "\"say \"\"hi\"\"\"");
-  EXPECT_EQ(csv_field("a\rb"), "\"a\rb\"");
-  EXPECT_EQ(csv_field("a\nb"), "\"a\nb\"");
-  EXPECT_EQ(csv_field(""), "");
 }
 
 TEST(BatchCsv, FolderNameWithCommaAndBlank) {
@@ -400,48 +398,6 @@ TEST(BatchCsv, FolderNameWithCommaAndBlank) {
     EXPECT_EQ(csv_cells(lines[r].substr(quoted.size() - 1)).size(), 13u);
   }
   EXPECT_EQ(lines[1].substr(quoted.size()), "2000,0,upper,2" + lines[1].substr(quoted.size() + 14));
-}
-
-TEST(BatchCommandLine, ParsesOptionsAndFolders) {
-  const auto parse = [](std::vector<std::string> arguments, unsigned threads = 2) {
-    return parse_batch_arguments(arguments, threads);
-  };
-  using Action = BatchArguments::Action;
-  BatchArguments parsed = parse({"a", "--csv", "t.csv", "-j3", "--gauss=g.qua", "b"});
-  EXPECT_EQ(parsed.action, Action::kRun);
-  EXPECT_EQ(parsed.options.folders, (std::vector<std::string>{"a", "b"}));
-  EXPECT_TRUE(parsed.options.csv_to_file);
-  EXPECT_EQ(parsed.options.csv, "t.csv");
-  EXPECT_TRUE(parsed.options.shared_gauss);
-  EXPECT_EQ(parsed.options.gauss, "g.qua");
-  EXPECT_EQ(parsed.options.jobs, 3);
-  EXPECT_EQ(parse({"-j", "256", "a"}).options.jobs, 256);
-  // Default: the hardware threads, at least 1 when the count is unknown.
-  EXPECT_EQ(parse({"a"}, 2).options.jobs, 2);
-  EXPECT_EQ(parse({"a"}, 0).options.jobs, 1);
-  EXPECT_FALSE(parse({"a"}).options.csv_to_file);
-  EXPECT_EQ(parse({"--", "-j", "-"}).options.folders, (std::vector<std::string>{"-j", "-"}));
-  EXPECT_EQ(parse({"a", "--help"}).action, Action::kHelp);
-
-  const std::pair<std::vector<std::string>, std::string> errors[] = {
-      {{}, "no folder given"},
-      {{"-j", "2"}, "no folder given"},
-      {{"-x", "a"}, "unknown option -x"},
-      {{"--jobs=2", "a"}, "unknown option --jobs=2"},
-      {{"a", "-j"}, "-j needs a number"},
-      {{"-j", "0", "a"}, "-j takes a whole number from 1 to 256, not '0'"},
-      {{"-j", "-1", "a"}, "-j takes a whole number from 1 to 256, not '-1'"},
-      {{"-j257", "a"}, "-j takes a whole number from 1 to 256, not '257'"},
-      {{"-j", "2x", "a"}, "-j takes a whole number from 1 to 256, not '2x'"},
-      {{"-j", "99999999999", "a"}, "-j takes a whole number from 1 to 256, not '99999999999'"},
-      {{"a", "--csv"}, "--csv needs a file name"},
-      {{"--gauss=", "a"}, "--gauss needs a file name"},
-  };
-  for (const auto& [arguments, message] : errors) {
-    const BatchArguments wrong = parse(arguments);
-    EXPECT_EQ(wrong.action, Action::kUsageError) << message;
-    EXPECT_EQ(wrong.error, message);
-  }
 }
 
 TEST(BatchCommandLine, UsageErrorsExitWithStatus2) {
@@ -471,34 +427,49 @@ TEST(BatchCommandLine, UsageErrorsExitWithStatus2) {
   EXPECT_FALSE(fs::exists(scratch.path() / "section" / "KESTRAL.out"));
 }
 
-TEST(BatchProgress, LineAndSummary) {
-  EXPECT_EQ(batch_progress_line(0, 10, 0.0),
-            "0/10 [........................] -- folders/s, --:-- left");
-  EXPECT_EQ(batch_progress_line(5, 10, 2.0),
-            "5/10 [############............] 2.5 folders/s, 0:02 left");
-  EXPECT_EQ(batch_progress_line(200, 200, 4.0),
-            "200/200 [########################] 50.0 folders/s, 0:00 left");
-  EXPECT_EQ(batch_progress_line(1, 7201, 1.0),
-            "1/7201 [........................] 1.0 folders/s, 2:00:00 left");
-  EXPECT_EQ(summary_line({10, 1, 40, 0.214}),
-            "kestral-batch: 10 folders run, 1 failed, 40 rows, 0.21 seconds");
-  EXPECT_EQ(summary_line({1, 0, 1, 2.0}),
-            "kestral-batch: 1 folder run, 0 failed, 1 row, 2.00 seconds");
+// Every file under `root` with its content: what a refused command must
+// leave exactly as it was.
+std::map<std::string, std::string> snapshot(const fs::path& root) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : fs::recursive_directory_iterator(root)) {
+    if (entry.is_regular_file()) files[entry.path().string()] = read_text(entry.path());
+  }
+  return files;
+}
 
-  // On a terminal the line is drawn in place and erased before the end.
+TEST(BatchTable, FileOfTheBatchIsRefusedAndNothingIsTouched) {
   ScratchFolder scratch;
-  copy_inputs(recorded("half-space-deep"), scratch.path() / "a");
-  copy_inputs(recorded("half-space-deep"), scratch.path() / "b");
-  BatchOptions options;
-  options.folders = {(scratch.path() / "a").string(), (scratch.path() / "b").string()};
-  options.jobs = 2;
-  std::ostringstream csv;
-  std::ostringstream terminal;
-  const BatchSummary summary = run_batch(options, csv, terminal, &terminal);
-  EXPECT_EQ(summary.rows, 6);
-  const std::string drawn = terminal.str();
-  EXPECT_NE(drawn.find("\r2/2 [########################] "), std::string::npos) << drawn;
-  EXPECT_EQ(drawn.substr(drawn.size() - 4), "\r\033[K");
+  for (const char* folder : {"d1", "d2", "d3"}) copy_inputs(recorded("half-space-deep"), scratch.path() / folder);
+  write_text(scratch.path() / "d3" / "KESTRAL.out", "the report of an earlier run\nwith two lines\n");
+  fs::copy_file(recorded("half-space-deep") / "gauss.qua", scratch.path() / "s.qua");
+  const struct {
+    std::vector<std::string> arguments;
+    std::string message;
+  } cases[] = {
+      {{"--csv", "d3/KESTRAL.out", "d3"}, "the table d3/KESTRAL.out is the report of folder d3"},
+      {{"--csv", "d2/KESTRAL.out", "d1", "d2"}, "the table d2/KESTRAL.out is the report of folder d2"},
+      {{"--csv", "d1/KESTRAL.in", "d1", "d2"}, "the table d1/KESTRAL.in is the problem file of folder d1"},
+      {{"--csv", "./d2/gauss.qua", "d1", "d2"},
+       "the table ./d2/gauss.qua is the quadrature file of folder d2"},
+      {{"--gauss", "s.qua", "--csv", "s.qua", "d2"}, "the table s.qua is the shared quadrature file"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.message);
+    const auto before = snapshot(scratch.path());
+    const BatchRun run = run_batch_program(scratch.path(), c.arguments);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.errors, "kestral-batch: " + c.message + "; name another --csv file\n");
+    EXPECT_EQ(snapshot(scratch.path()), before);
+    EXPECT_FALSE(fs::exists(scratch.path() / "d2" / "KESTRAL.out"));
+  }
+  // A table of another name beside them is written, and replaces an
+  // earlier table whole.
+  write_text(scratch.path() / "d1" / "table.csv", std::string(5000, 'x') + "\n");
+  const BatchRun run = run_batch_program(scratch.path(), {"--csv", "d1/table.csv", "d1"});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(lines_of(read_text(scratch.path() / "d1" / "table.csv")).size(), 4u);
+  EXPECT_EQ(read_text(scratch.path() / "d1" / "table.csv").find('x'), std::string::npos);
 }
 
 }  // namespace

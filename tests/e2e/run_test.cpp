@@ -142,6 +142,28 @@ TEST(PointJustBelowAnInterface, IsEvaluatedInTheLayerBelowAsAnOrdinaryRow) {
   EXPECT_TRUE(std::isfinite(run.record.results.at(1, kColSigmaZ)));
 }
 
+// H = 144.82 and 95.3 sum in float to 240.12001; a point typed 240.12 is the
+// depth of the interface as the user knows it, and gets both rows, with the
+// values of a run at the float sum itself (to the printed digits: the two
+// depths differ by one float step, 1.5e-5 mm).
+TEST(PointTypedAtAnInterface, GetsBothRowsWhateverTheFloatSum) {
+  const std::string head = "3\n3000 300 60\n0.35 0.35 0.4\n144.82 95.3\n20000 0.56\n1\n";
+  ScratchFolder typed;
+  write_text(typed.path() / "KESTRAL.in", head + "240.12 0\n1\n");
+  write_text(typed.path() / "gauss.qua", ten_point_rule_file());
+  ScratchFolder summed;
+  write_text(summed.path() / "KESTRAL.in", head + "240.12001 0\n1\n");
+  write_text(summed.path() / "gauss.qua", ten_point_rule_file());
+  const ProgramRun at_typed = run_program_in(typed.path());
+  const ProgramRun at_sum = run_program_in(summed.path());
+  ASSERT_EQ(at_typed.status, 0) << at_typed.errors;
+  ASSERT_EQ(at_sum.status, 0) << at_sum.errors;
+  const auto rows = lines_starting(at_typed.report, "  240.12");
+  ASSERT_EQ(rows.size(), 2u) << at_typed.report;
+  EXPECT_EQ(rows[1][8], 'L');
+  EXPECT_EQ(at_typed.report, at_sum.report);
+}
+
 TEST(DeepPoints, InsideAFiniteLayerBeyondFifteenRadiiAreRefusedBeforeComputing) {
   // A 6 m subgrade over a stiff bottom; a = 106.6 mm, so 15 radii = 1599 mm.
   const std::string head = "3\n3000 80 5000\n0.35 0.4 0.35\n200 6000\n20000 0.56\n";

@@ -9,6 +9,15 @@
 
 namespace kestral::testing {
 
+void copy_recorded_problem(const std::string& name, const std::filesystem::path& to) {
+  const std::filesystem::path from =
+      std::filesystem::path(KESTRAL_SOURCE_DIR) / "tests" / "regression" / name;
+  std::filesystem::create_directories(to);
+  for (const char* file : {"KESTRAL.in", "gauss.qua"}) {
+    std::filesystem::copy_file(from / file, to / file);
+  }
+}
+
 ProgramRun run_program_in(const std::filesystem::path& folder, const std::string& executable,
                           const std::vector<std::string>& arguments) {
   static std::atomic<int> counter{0};

@@ -29,6 +29,10 @@ ProgramRun run_program_in(const std::filesystem::path& folder,
                           const std::string& executable = KESTRAL_EXE,
                           const std::vector<std::string>& arguments = {});
 
+// Copies KESTRAL.in and gauss.qua of the recorded problem `name`
+// (tests/regression/NAME) into `to`, creating it.
+void copy_recorded_problem(const std::string& name, const std::filesystem::path& to);
+
 struct InProcessRun {
   int status = -1;
   std::string console;
