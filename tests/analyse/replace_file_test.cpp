@@ -7,7 +7,7 @@
 #include <csignal>
 #include <stdexcept>
 
-#include "tests/e2e/program_run.h"
+#include "tests/support/program_run.h"
 
 namespace kestral::analyse {
 namespace {

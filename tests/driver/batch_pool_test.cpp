@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/e2e/program_run.h"
+#include "tests/support/program_run.h"
 
 namespace kestral::testing {
 namespace {

@@ -12,7 +12,7 @@
 
 #include "driver/batch_command_line.h"
 #include "driver/batch_csv.h"
-#include "tests/e2e/program_run.h"
+#include "tests/support/program_run.h"
 
 namespace kestral::testing {
 namespace {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "driver/temporary_files.h"
-#include "tests/e2e/program_run.h"
+#include "tests/support/program_run.h"
 
 namespace kestral::testing {
 namespace {

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "driver/free_format_reader.h"
-#include "tests/e2e/program_run.h"
+#include "tests/support/program_run.h"
 
 namespace kestral::testing {
 namespace {

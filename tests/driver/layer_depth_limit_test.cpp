@@ -14,7 +14,7 @@
 
 #include "driver/free_format_reader.h"
 #include "driver/problem_input.h"
-#include "tests/e2e/program_run.h"
+#include "tests/support/program_run.h"
 
 namespace kestral::testing {
 namespace {

@@ -9,7 +9,7 @@
 #include <cmath>
 
 #include "tests/e2e/csv_reading.h"
-#include "tests/e2e/program_run.h"
+#include "tests/support/program_run.h"
 
 namespace kestral::testing {
 namespace {

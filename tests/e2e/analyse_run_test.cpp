@@ -14,7 +14,7 @@
 #include <nlohmann/json.hpp>
 
 #include "tests/e2e/csv_reading.h"
-#include "tests/e2e/program_run.h"
+#include "tests/support/program_run.h"
 
 namespace kestral::testing {
 namespace {

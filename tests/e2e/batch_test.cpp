@@ -27,7 +27,7 @@
 #include <vector>
 
 #include "format/format.h"
-#include "tests/e2e/program_run.h"
+#include "tests/support/program_run.h"
 
 namespace kestral::testing {
 namespace {

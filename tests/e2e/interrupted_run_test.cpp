@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "tests/support/child_process.h"
-#include "tests/e2e/program_run.h"
+#include "tests/support/program_run.h"
 
 namespace kestral::testing {
 namespace {

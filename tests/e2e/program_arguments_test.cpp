@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "driver/kestral_command_line.h"
-#include "tests/e2e/program_run.h"
+#include "tests/support/program_run.h"
 
 namespace kestral::testing {
 namespace {
