@@ -20,6 +20,7 @@
 #include "layered/abcd.h"
 #include "layered/constants_store.h"
 #include "multilayer/analysis.h"
+#include "tests/support/gauss_rules.h"
 
 namespace kestral {
 namespace {
@@ -37,22 +38,7 @@ struct LegacySection {
   LayerTable H{120, 200, 250};
   float a = 106.6255f;
   float q = 0.56f;
-  GaussNodeTable x{};
-  GaussNodeTable w{};
-  GaussOrderTable N{10, 10, 10, 0, 0};
-
-  LegacySection() {
-    const float half_x[5] = {-0.9739065285f, -0.8650633667f, -0.6794095683f, -0.4333953941f, -0.1488743390f};
-    const float half_w[5] = {0.0666713443f, 0.1494513492f, 0.2190863625f, 0.2692667193f, 0.2955242247f};
-    for (int rule = 0; rule < 3; ++rule) {
-      for (int j = 0; j < 5; ++j) {
-        x[rule * 10 + j] = half_x[j];
-        w[rule * 10 + j] = half_w[j];
-        x[rule * 10 + 9 - j] = -half_x[j];
-        w[rule * 10 + 9 - j] = half_w[j];
-      }
-    }
-  }
+  testing::RuleTables rules = testing::ten_point_rule_tables();
 };
 
 multilayer::Section engine_section() {
@@ -73,7 +59,7 @@ void legacy_point(benchmark::State& state, float Z, float R, int L) {
   ConstantsStore store;
   for (auto _ : state) {
     store.forget();  // a cold point, as the engine's: nothing solved before it
-    FINAL(Z, R, L, s.n, s.E, s.Mu, s.H, s.a, s.q, s.x, s.w, s.N, kBondedInterfaces, 1, results, console,
+    FINAL(Z, R, L, s.n, s.E, s.Mu, s.H, s.a, s.q, s.rules.x, s.rules.w, s.rules.N, kBondedInterfaces, 1, results, console,
           store);
     benchmark::DoNotOptimize(results.cells.data());
   }
@@ -129,7 +115,7 @@ void legacy_profile(benchmark::State& state, float Z, float R, int L) {
   for (auto _ : state) {
     store.forget();
     for (int i = 0; i < 64; ++i) {
-      FINAL(Z, R + 5.0f * static_cast<float>(i), L, s.n, s.E, s.Mu, s.H, s.a, s.q, s.x, s.w, s.N, kBondedInterfaces,
+      FINAL(Z, R + 5.0f * static_cast<float>(i), L, s.n, s.E, s.Mu, s.H, s.a, s.q, s.rules.x, s.rules.w, s.rules.N, kBondedInterfaces,
             1, results, console, store);
       benchmark::DoNotOptimize(results.cells.data());
     }
