@@ -48,6 +48,7 @@ struct Job {
   const std::vector<std::size_t>& row_point;
   const std::vector<RowPlace>& row_place;
   std::vector<Result>& rows;
+  const std::atomic<bool>* cancel;
 };
 
 Result compute_row(NodeCache& cache, const Job& job, std::size_t row) {
@@ -80,6 +81,7 @@ void run_blocks(const Job& job, std::size_t threads) {
     try {
       NodeCache cache(job.section, job.radii);
       for (std::size_t block = next++; block < blocks; block = next++) {
+        if (job.cancel != nullptr && job.cancel->load(std::memory_order_relaxed)) throw Cancelled();
         const std::size_t end = std::min(count, (block + 1) * kRowsPerBlock);
         for (std::size_t row = block * kRowsPerBlock; row < end; ++row) job.rows[row] = compute_row(cache, job, row);
       }
@@ -146,7 +148,7 @@ std::vector<Result> analyse(const Section& section, const std::vector<Load>& loa
   if (rows.empty()) return rows;
   const std::size_t threads =
       options.threads == 0 ? std::max(1u, std::thread::hardware_concurrency()) : static_cast<std::size_t>(options.threads);
-  const Job job{scaled, scaled_loads, radii, points, row_point, row_place, rows};
+  const Job job{scaled, scaled_loads, radii, points, row_point, row_place, rows, options.cancel};
   run_blocks(job, threads);
   return rows;
 }

@@ -20,6 +20,7 @@
 // the offending value; nothing else is thrown (but std::bad_alloc).
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <stdexcept>
 #include <string>
@@ -75,6 +76,11 @@ struct Point {
 struct Options {
   double tolerance = 1e-8;  // relative to each quantity's scale (see Result)
   int threads = 1;          // worker threads over the points; 0: one per core
+  // When set, polled between blocks of rows by every worker: once it reads
+  // true, analyse() stops within one block per thread and throws Cancelled.
+  // Lets a caller (an interrupted Python call, a cancel button) stop a long
+  // run from another thread.
+  const std::atomic<bool>* cancel = nullptr;
 };
 
 struct SymmetricTensor {
@@ -117,6 +123,12 @@ std::vector<Result> analyse(const Section& section, const std::vector<Load>& loa
 class InvalidProblem : public std::invalid_argument {
  public:
   using std::invalid_argument::invalid_argument;
+};
+
+// Thrown by analyse() when Options::cancel was raised during the run.
+class Cancelled : public std::runtime_error {
+ public:
+  Cancelled() : std::runtime_error("the analysis was cancelled") {}
 };
 
 }  // namespace kestral::multilayer

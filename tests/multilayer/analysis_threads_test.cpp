@@ -3,6 +3,7 @@
 // are pure functions of the section), and in point order.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <bit>
 #include <cstdint>
 #include <cstring>
@@ -48,6 +49,26 @@ TEST(AnalysisThreads, RowsAreIdenticalForAnyNumberOfThreads) {
     EXPECT_EQ(bits(rows), reference) << threads;
     for (std::size_t i = 1; i < rows.size(); ++i) EXPECT_LE(rows[i - 1].point, rows[i].point);
   }
+}
+
+// A raised cancel flag stops the run with Cancelled whatever the number of
+// threads; a lowered one changes nothing.
+TEST(AnalysisThreads, ARaisedCancelFlagStopsTheRun) {
+  const Section s{{Layer{3000, 0.35, 100}, Layer{80, 0.45, 0}}};
+  const std::vector<Load> loads{Load::from_force(0, 0, 40000, 0.7)};
+  std::vector<Point> points;
+  for (int i = 0; i < 40; ++i) points.push_back({10.0 * i, 0, 50});
+  std::atomic<bool> stop{true};
+  for (int threads : {1, 2}) {
+    Options options;
+    options.threads = threads;
+    options.cancel = &stop;
+    EXPECT_THROW(analyse(s, loads, points, options), Cancelled) << threads;
+  }
+  std::atomic<bool> go{false};
+  Options plain, flagged;
+  flagged.cancel = &go;
+  EXPECT_EQ(bits(analyse(s, loads, points, flagged)), bits(analyse(s, loads, points, plain)));
 }
 
 }  // namespace
