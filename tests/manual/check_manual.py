@@ -1,8 +1,9 @@
-"""The links mkdocs does not check: the #anchors of the built manual (every
-one must name a heading of its page) and the README's links into the
-checkout (every one must name a file).
+"""What mkdocs does not check: the #anchors of the built manual (every one
+must name a heading of its page), the README's links into the checkout
+(every one must name a file), and the code blocks of the README and of
+docs/*.md (every ``` fence closed, or the rest of the page is code).
 
-    python3 check_links.py SITE_DIR README
+    python3 check_manual.py SITE_DIR README
 """
 
 import html.parser
@@ -52,6 +53,10 @@ def main(site, readme):
     for link in re.findall(r"\]\(([^)#\s]+)(?:#[^)]*)?\)", readme.read_text(encoding="utf-8")):
         if "://" not in link and not (readme.parent / link).exists():
             faults.append(f"{readme.name}: {link}: no such file")
+    for page in [readme, *sorted((readme.parent / "docs").glob("*.md"))]:
+        fences = [line for line in page.read_text(encoding="utf-8").splitlines() if line.startswith("```")]
+        if len(fences) % 2:
+            faults.append(f"{page.name}: a code block is not closed")
     for fault in faults:
         print(fault)
     return 1 if faults else 0
