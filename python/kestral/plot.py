@@ -84,7 +84,8 @@ def _problem_dict(problem: ProblemSource) -> Tuple[Dict[str, Any], str]:
     return dict(problem), KEYWORD_SOURCE
 
 
-def _analyse_at(problem: Any, xs, ys, zs, side=None, threads: int = 0):
+def _analyse_at(problem: ProblemSource, xs: np.ndarray, ys: np.ndarray, zs: np.ndarray,
+                side: Optional[str] = None, threads: int = 0) -> "Results":
     from . import _kestral, _results
 
     layout, source = _problem_dict(problem)
@@ -123,7 +124,7 @@ class _Layout:
             return 1.5 * self.interfaces[-1]
         return 10.0 * max(radius for _, _, radius in self.loads)
 
-    def mark_layers(self, ax, depth: float) -> None:
+    def mark_layers(self, ax: "Axes", depth: float) -> None:
         """Interfaces dashed across (with their kind unless bonded), each
         layer's name at the right edge, halfway down its drawn part."""
         for name, top, bottom, interface in self.layers:
