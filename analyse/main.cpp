@@ -83,6 +83,7 @@ int run(const CommandLine& command) {
       write_json(problem.echo, table, out, command.digits_given ? command.digits : TableDigits{});
     } else {
       TableDigits digits = command.digits;
+      if (!command.digits_given) digits.mode = TableDigits::Mode::kEstimate;
       write_csv(table, out, digits);
     }
     if (to_file) {
