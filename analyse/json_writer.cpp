@@ -1,13 +1,12 @@
 #include "analyse/json_writer.h"
 
-#include <charconv>
 #include <string>
 
 namespace kestral::analyse {
 
-void write_json(const nlohmann::ordered_json& problem_echo, const ResultTable& table, std::ostream& out) {
+void write_json(const nlohmann::ordered_json& problem_echo, const ResultTable& table, std::ostream& out,
+                const TableDigits& digits) {
   out << "{\"problem\": " << problem_echo.dump() << ",\n \"columns\": {";
-  char buffer[64];
   std::string line;
   for (std::size_t c = 0; c < table.columns.size(); ++c) {
     const Column& column = table.columns[c];
@@ -18,8 +17,7 @@ void write_json(const nlohmann::ordered_json& problem_echo, const ResultTable& t
       if (column.is_text) {
         line += nlohmann::json(column.texts[row]).dump();
       } else {
-        const auto result = std::to_chars(buffer, buffer + sizeof buffer, column.numbers[row]);
-        line.append(buffer, result.ptr);
+        line += table_number(column.numbers[row], 0.0, digits);
       }
       // Keep the line buffer small on long columns.
       if (line.size() > 1 << 16) {

@@ -268,6 +268,16 @@ struct Reader {
       const double pressure = checked(fields.required(object, place, "pressure"), place_of_key(place, "pressure"), positive, "above 0");
       load.pressure = pressure * problem.units.stress_factor();
       load_echo["pressure"] = pressure;
+      // A pressure that underflows (4e-320 MPa), or a contact radius
+      // sqrt(load / (pi pressure)) that overflows, is the pressure's fault:
+      // say so here, before the radius blames a layer or a point.
+      if (!std::isnormal(load.pressure)) {
+        fields.fail(place_of_key(place, "pressure"), "is " + number_text(pressure) + ", below the range of double precision");
+      }
+      if (load.by_force && !std::isfinite(std::sqrt(load.force / (std::numbers::pi * load.pressure)))) {
+        fields.fail(place_of_key(place, "pressure"), "is " + number_text(pressure) + ": the contact radius of the load " +
+                                                         "at this pressure is beyond the range of double precision");
+      }
       problem.loads.push_back(load);
       echo.push_back(load_echo);
     }

@@ -10,6 +10,7 @@ errors status 2.
 from __future__ import annotations
 
 import argparse
+import io
 import os
 import sys
 from typing import List, Optional, Tuple
@@ -88,7 +89,7 @@ def main(argv: Optional[List[str]] = None) -> int:
     matplotlib.use("Agg")
     import matplotlib.pyplot as plt
 
-    from . import plot
+    from . import _kestral, plot
 
     try:
         folder = os.path.dirname(arguments.output) or "."
@@ -112,14 +113,15 @@ def main(argv: Optional[List[str]] = None) -> int:
                               depth=arguments.depth)
         ax.figure.tight_layout()
         output = arguments.output
-        temporary = output + ".partial" + os.path.splitext(output)[1]
+        # Drawn in memory, then written whole or not at all by the programs'
+        # own writer: no partial picture, no temporary file left behind.
+        extension = os.path.splitext(output)[1][1:]
+        picture = io.BytesIO()
+        ax.figure.savefig(picture, dpi=120, format=extension or None)
         try:
-            ax.figure.savefig(temporary, dpi=120)
-            os.replace(temporary, output)
+            _kestral.write_file(output, picture.getvalue())
         except OSError as error:
-            if os.path.exists(temporary):
-                os.remove(temporary)
-            raise ValueError(f"{output}: cannot be written: {error.strerror}") from None
+            raise ValueError(str(error)) from None
         plt.close(ax.figure)
     except (ValueError, KeyError) as error:
         message = error.args[0] if isinstance(error, KeyError) else str(error)
