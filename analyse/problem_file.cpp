@@ -7,7 +7,7 @@
 
 #include "analyse/json_document.h"
 #include "analyse/json_fields.h"
-#include "multilayer/validation.h"
+#include "multilayer/analysis.h"
 
 namespace kestral::analyse {
 namespace {
@@ -179,7 +179,7 @@ struct Reader {
       if (stack[k].modulus < stack[low].modulus) low = k;
       if (stack[k].modulus > stack[high].modulus) high = k;
     }
-    if (stack[high].modulus <= multilayer::kMaxModulusRatio * stack[low].modulus) return;
+    if (multilayer::moduli_within_ratio(stack[low].modulus, stack[high].modulus)) return;
     const std::size_t later = std::max(low, high), earlier = std::min(low, high);
     const auto E = [&layers](std::size_t k) { return number_text(layers[k]["E"].get<double>()); };
     fields.fail(place_of_key(place_of_element("layers", later), "E"),
@@ -192,7 +192,7 @@ struct Reader {
   double largest_radius() const {
     double radius = 0.0;
     for (const LoadInput& load : problem.loads) {
-      radius = std::max(radius, load.by_force ? std::sqrt(load.force / (std::numbers::pi * load.pressure)) : load.radius);
+      radius = std::max(radius, load.by_force ? multilayer::Load::from_force(0, 0, load.force, load.pressure).radius : load.radius);
     }
     return radius;
   }
@@ -201,7 +201,7 @@ struct Reader {
   // the depth of the last interface.
   void check_reach(double value, const std::string& place) const {
     const double radius = largest_radius();
-    if (std::abs(value) * problem.units.length_factor() <= multilayer::kMaxRadiiFromOrigin * radius) return;
+    if (multilayer::within_reach(value * problem.units.length_factor(), radius)) return;
     fields.fail(place, "is " + number_text(value) + ", more than " + limit_text(multilayer::kMaxRadiiFromOrigin) + " load radii (" +
                            number_text(radius / problem.units.length_factor()) + ") from the origin");
   }
@@ -216,7 +216,7 @@ struct Reader {
     double depth = 0.0;
     for (std::size_t k = 0; k + 1 < problem.section.layers.size(); ++k) {
       depth += problem.section.layers[k].thickness;
-      if (depth <= multilayer::kMaxRadiiFromOrigin * radius) continue;
+      if (multilayer::within_reach(depth, radius)) continue;
       const double length = problem.units.length_factor();
       fields.fail(place_of_key(place_of_element("layers", k), "thickness"),
                   "puts the bottom of the layer " + number_text(depth / length) + " deep, more than " + limit_text(multilayer::kMaxRadiiFromOrigin) + " load radii (" +
@@ -229,7 +229,7 @@ struct Reader {
   void check_thin_layers(const json& layers) const {
     const double radius = largest_radius();
     for (std::size_t k = 0; k + 1 < problem.section.layers.size(); ++k) {
-      if (problem.section.layers[k].thickness >= multilayer::kMinThicknessOverRadius * radius) continue;
+      if (multilayer::thick_enough(problem.section.layers[k].thickness, radius)) continue;
       fields.fail(place_of_key(place_of_element("layers", k), "thickness"),
                   "is " + number_text(layers[k]["thickness"].get<double>()) +
                       ", less than " + limit_text(multilayer::kMinThicknessOverRadius) + " of the largest load radius (" + number_text(radius / problem.units.length_factor()) + ")");
@@ -274,7 +274,7 @@ struct Reader {
       if (!std::isnormal(load.pressure)) {
         fields.fail(place_of_key(place, "pressure"), "is " + number_text(pressure) + ", below the range of double precision");
       }
-      if (load.by_force && !std::isfinite(std::sqrt(load.force / (std::numbers::pi * load.pressure)))) {
+      if (load.by_force && !std::isfinite(multilayer::Load::from_force(0, 0, load.force, load.pressure).radius)) {
         fields.fail(place_of_key(place, "pressure"), "is " + number_text(pressure) + ": the contact radius of the load " +
                                                          "at this pressure is beyond the range of double precision");
       }

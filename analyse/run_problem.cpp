@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "multilayer/validation.h"
+#include "multilayer/analysis.h"
 
 namespace kestral::analyse {
 
