@@ -38,15 +38,7 @@ endfunction()
 # and checks its limits through the engine's validation (issue 19, items 2
 # and 3). Remove each line when the include or link it names goes: the test
 # fails on an exception that no longer matches anything.
-set(KESTRAL_FOLDER_RULE_EXCEPTIONS
-  "analyse/legacy_problem.cpp includes driver/free_format_reader.h"
-  "analyse/legacy_problem.cpp includes driver/layer_search.h"
-  "analyse/legacy_problem.cpp includes driver/problem_input.h"
-  "analyse/legacy_problem.cpp includes driver/run.h"
-  "analyse/problem_file.cpp includes multilayer/validation.h"
-  "analyse/run_problem.cpp includes multilayer/validation.h"
-  "analyse/problem.cpp includes multilayer/validation.h"
-  "kestral_analyse links kestral_driver")
+set(KESTRAL_FOLDER_RULE_EXCEPTIONS)
 # ---------------------------------------------------------------------------
 
 # kestral_folder_rules_test(): called once every target is defined (at the
