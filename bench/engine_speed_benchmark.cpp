@@ -3,7 +3,8 @@
 // iteration a new section (a modulus nudged), so no layer solve is reused.
 //  - FWD bowl: 3 layers 3000/300/80 MPa, nu 0.35/0.35/0.45, 150/300 mm,
 //    40 kN on a 150 mm plate, 8 surface sensors 0..1500 mm; through plain
-//    analyse() and through a PreparedGeometry, at tolerances 1e-4, 1e-6, 1e-8;
+//    analyse() and through a PreparedGeometry, at tolerances 1e-4, 1e-6, 1e-8,
+//    and with its derivatives by the three moduli;
 //  - an 81-point grid (9 depths x 9 offsets to 1500 mm) under one wheel on
 //    the bowl's section and on a stiff layer over a soft one.
 //
@@ -91,6 +92,18 @@ void BM_BowlPrepared(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_BowlPrepared)->Arg(4)->Arg(6)->Arg(8)->Unit(benchmark::kMicrosecond);
+
+// The bowl and its derivatives by the three moduli (compare with
+// BM_BowlPrepared at the same tolerance).
+void BM_BowlDerivatives(benchmark::State& state) {
+  const multilayer::PreparedGeometry prepared(plate(), sensors(), at(std::pow(10.0, -static_cast<double>(state.range(0)))));
+  std::int64_t i = 0;
+  for (auto _ : state) {
+    auto result = prepared.analyse_with_derivatives(bowl_section(nudge(i++)));
+    benchmark::DoNotOptimize(result.rows.data());
+  }
+}
+BENCHMARK(BM_BowlDerivatives)->Arg(6)->Unit(benchmark::kMicrosecond);
 
 // Per point (items/s inverted: the time per point is 1 / rate).
 void BM_Grid81(benchmark::State& state) {

@@ -36,6 +36,7 @@
 #pragma once
 
 #include <cstddef>
+#include <vector>
 
 #include "multilayer/layer_response.h"
 #include "multilayer/node_cache.h"
@@ -54,6 +55,9 @@ struct LoadIntegrals {
   ModeValues value;
   ModeValues error;  // absolute error estimate of each integral
   std::size_t panels = 0;
+  // When the cache solves derivatives: d value / d E_l (scaled modulus) for
+  // every layer l, on the panels the values were accepted on (no estimate).
+  std::vector<ModeValues> derivative;
 };
 
 // r >= 0: horizontal distance from the load's centre; radius_index: the

@@ -40,6 +40,9 @@ struct PanelNodes {
   std::array<double, kKronrodNodes> m{};       // nodes
   std::vector<double> constants;               // node k, layer i: [(k * layers + i) * 4 ..]
   std::vector<double> load_bessel;             // node k, radius j: J1(m a_j) at [k * radii + j]
+  // When asked for: node k, modulus of layer l, layer i: d constants / d E_l
+  // at [((k * layers + l) * layers + i) * 4 ..].
+  std::vector<double> derivatives;
 };
 
 // The six kernels of one point at the nodes of a panel.
@@ -49,8 +52,9 @@ class NodeCache {
  public:
   // known: factors computed before (read only), or nullptr; fresh: where the
   // factors computed here go (nullptr: nowhere, computed at every use).
+  // derivatives: also solve the derivatives of the constants by the moduli.
   NodeCache(const ScaledSection& section, std::vector<double> radii, const BesselStore* known = nullptr,
-            BesselStore* fresh = nullptr);
+            BesselStore* fresh = nullptr, bool derivatives = false);
 
   // The key of a panel: unique while levels stay within +-2^15, spans below
   // 8 and indices below 2^45 (the integration limits the panels per point).
@@ -74,6 +78,7 @@ class NodeCache {
   std::size_t panels() const { return panels_.size(); }
   std::size_t layers() const { return section_.size(); }
   std::size_t radii() const { return radii_.size(); }
+  bool derivatives() const { return derivatives_; }
 
  private:
   const ScaledSection& section_;
@@ -95,7 +100,8 @@ class NodeCache {
   std::size_t place_ = 0;
   std::unordered_map<KernelKey, std::size_t, KernelKeyHash> point_index_;
   std::vector<PanelKernels> point_kernels_;
-  std::vector<double> scratch_;
+  std::vector<double> scratch_, derivative_scratch_;
+  bool derivatives_;
   const BesselStore* known_;
   BesselStore* fresh_;
   PointBessel bessel_scratch_;
