@@ -93,6 +93,19 @@ void BM_BowlPrepared(benchmark::State& state) {
 }
 BENCHMARK(BM_BowlPrepared)->Arg(4)->Arg(6)->Arg(8)->Unit(benchmark::kMicrosecond);
 
+// The bowl asking for displacements only (Options::quantities).
+void BM_BowlDeflectionOnly(benchmark::State& state) {
+  auto options = at(std::pow(10.0, -static_cast<double>(state.range(0))));
+  options.quantities = {false, true, false};
+  const multilayer::PreparedGeometry prepared(plate(), sensors(), options);
+  std::int64_t i = 0;
+  for (auto _ : state) {
+    auto rows = prepared.analyse(bowl_section(nudge(i++)));
+    benchmark::DoNotOptimize(rows.data());
+  }
+}
+BENCHMARK(BM_BowlDeflectionOnly)->Arg(4)->Arg(6)->Arg(8)->Unit(benchmark::kMicrosecond);
+
 // The bowl and its derivatives by the three moduli (compare with
 // BM_BowlPrepared at the same tolerance).
 void BM_BowlDerivatives(benchmark::State& state) {

@@ -74,8 +74,20 @@ struct Point {
   Side side = Side::both;   // used only when z lies on an interface
 };
 
+// The results a run is asked for. Those not asked for come back as 0 (with
+// their principal values and error estimates), never NaN; the integration
+// then stops when the asked ones meet the tolerance, so a deflection bowl
+// (displacement only) may take fewer panels, and its displacements may
+// differ from a full run's within the error estimates.
+struct Quantities {
+  bool stress = true;        // stress, principal_stress
+  bool displacement = true;  // displacement
+  bool strain = true;        // strain, principal_strain, horizontal_strain_max
+};
+
 struct Options {
   double tolerance = 1e-8;  // relative to each quantity's scale (see Result)
+  Quantities quantities{};  // at least one asked for
   int threads = 1;          // worker threads over the points; 0: one per core
   // When set, polled between blocks of rows by every worker: once it reads
   // true, analyse() stops within one block per thread and throws Cancelled.

@@ -50,6 +50,9 @@ struct Setting {
   double decay_length;
   bool subtract;
   bool wide;  // uniform panels 1.5 w wide (w = 2^-level), not w
+  unsigned asked;  // bit q: kernel q is asked for (the stop tests look at those only)
+
+  bool wants(std::size_t q) const { return ((asked >> q) & 1u) != 0; }
 };
 
 // The integrand's six values at the nodes of one panel.
@@ -175,7 +178,7 @@ Attempt integrate_at_level(NodeCache& cache, const Setting& s, int level) {
     Six gap{};
     for (std::size_t q = 0; q < kQuantities; ++q) {
       gap[q] = std::fabs(whole.value[q] - lower.value[q] - upper.value[q]);
-      if (gap[q] > 0.01 * s.tolerance) agree = false;
+      if (s.wants(q) && gap[q] > 0.01 * s.tolerance) agree = false;
     }
     if (agree || extra == kMaxGrading) {
       add(lower);
@@ -205,7 +208,7 @@ Attempt integrate_at_level(NodeCache& cache, const Setting& s, int level) {
     bool converged = true;
     for (std::size_t q = 0; q < kQuantities; ++q) {
       tail[q] = 2.0 * p.biggest[q] / s.decay_length;
-      if (tail[q] + std::fabs(p.value[q]) > 0.25 * s.tolerance) converged = false;
+      if (s.wants(q) && tail[q] + std::fabs(p.value[q]) > 0.25 * s.tolerance) converged = false;
     }
     if (converged || reach >= kUnderflowDecay || out.panels >= kMaxPanels) {
       for (std::size_t q = 0; q < kQuantities; ++q) out.error[q] += tail[q];
@@ -276,7 +279,8 @@ void integrate_derivatives(NodeCache& cache, const Setting& s, const std::vector
 }  // namespace
 
 LoadIntegrals integrate_load(NodeCache& cache, const ScaledSection& section, const PointPlace& place,
-                             double r, std::size_t radius_index, double radius, double tolerance) {
+                             double r, std::size_t radius_index, double radius, double tolerance,
+                             unsigned kernels) {
   LoadIntegrals out;
   cache.use_place(place.layer, place.s, place.t);
   const bool subtract = place.layer == 0;
@@ -295,13 +299,14 @@ LoadIntegrals integrate_load(NodeCache& cache, const ScaledSection& section, con
     // w <= widest < 2 w: panels 1.5 w wide where they fit, so that rounding
     // down to the dyadic family costs at most a factor 4/3, not 2.
     const bool wide = 1.5 * std::ldexp(1.0, -level) <= widest;
-    const Setting setting{section, place, r, radius_index, tolerance, decay_length, subtract, wide};
+    const Setting setting{section, place, r, radius_index, tolerance, decay_length, subtract, wide, kernels};
     for (int refinement = 0;; ++refinement, ++level) {
       const Attempt attempt = integrate_at_level(cache, setting, level);
       value = attempt.value;
       error = attempt.error;
       out.panels += attempt.panels;
-      const bool within = std::all_of(error.begin(), error.end(), [&](double e) { return e <= tolerance; });
+      bool within = true;
+      for (std::size_t q = 0; q < kQuantities; ++q) within = within && (!setting.wants(q) || error[q] <= tolerance);
       if (within || refinement == kMaxRefinements || attempt.panels >= kMaxPanelsToRefine) {
         if (cache.derivatives()) integrate_derivatives(cache, setting, attempt.used, derivative);
         break;

@@ -36,7 +36,28 @@ struct Job {
   const std::atomic<bool>* cancel;
   const RunStores& stores;
   std::vector<std::vector<Result>>* by_modulus;
+  Quantities quantities;
+  unsigned kernels;
 };
+
+// What was not asked for: 0, estimates included.
+void clear_unasked(Result& r, const Quantities& asked) {
+  if (!asked.stress) {
+    r.stress = {};
+    r.principal_stress = {};
+    r.stress_error = 0;
+  }
+  if (!asked.displacement) {
+    r.displacement = {};
+    r.displacement_error = 0;
+  }
+  if (!asked.strain) {
+    r.strain = {};
+    r.principal_strain = {};
+    r.horizontal_strain_max = 0;
+    r.strain_error = 0;
+  }
+}
 
 Result compute_row(NodeCache& cache, const Job& job, std::size_t row) {
   const Point& point = job.points[job.row_point[row]];
@@ -50,7 +71,7 @@ Result compute_row(NodeCache& cache, const Job& job, std::size_t row) {
     const double dy = point.y / unit - load.y;
     const double r = std::hypot(dx, dy);
     const LoadIntegrals li =
-        integrate_load(cache, job.section, where.place, r, load.radius_index, load.radius, load.tolerance);
+        integrate_load(cache, job.section, where.place, r, load.radius_index, load.radius, load.tolerance, job.kernels);
     add_load(total, li, dx, dy, r, load.pressure, load.radius);
     for (std::size_t l = 0; l < layers; ++l) {
       LoadIntegrals d;
@@ -65,11 +86,13 @@ Result compute_row(NodeCache& cache, const Job& job, std::size_t row) {
     d.point = job.row_point[row];
     d.face = where.face;
     d.layer = static_cast<int>(where.place.layer);
+    clear_unasked(d, job.quantities);
   }
   Result result = finish_row(total, own, job.section);
   result.point = job.row_point[row];
   result.face = where.face;
   result.layer = static_cast<int>(where.place.layer);
+  clear_unasked(result, job.quantities);
   return result;
 }
 
@@ -153,7 +176,9 @@ std::vector<Result> run_problem(const Section& section, const std::vector<Load>&
   if (rows.empty()) return rows;
   const std::size_t threads =
       options.threads == 0 ? std::max(1u, std::thread::hardware_concurrency()) : static_cast<std::size_t>(options.threads);
-  const Job job{scaled, scaled_loads, radii, points, row_point, row_place, rows, options.cancel, stores, by_modulus};
+  const Job job{scaled, scaled_loads, radii, points, row_point, row_place, rows, options.cancel, stores, by_modulus, options.quantities,
+                (options.quantities.stress || options.quantities.strain ? kStressKernels : 0u) |
+                    (options.quantities.displacement ? kDisplacementKernels : 0u)};
   run_blocks(job, threads);
   return rows;
 }
