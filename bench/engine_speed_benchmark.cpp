@@ -23,10 +23,10 @@
 // The node count, not the sensors, sets the cost: each sensor's panels follow
 // its own offset (a period of J0(m r) wide), so the 8 sensors meet 6 panel
 // widths. A prepared geometry removes the Bessel factors and validation of
-// the loads and points (10.5 M instructions per call, -8 %); the rest is per
+// the loads and points (10.4 M instructions per call, -8 %); the rest is per
 // section. Asking for displacements only (Options::quantities) stops the
-// panels earlier: 7.7 M at 1e-6, 4.9 M at 1e-4. The derivatives by the three
-// moduli: 18.7 M, 1.8 times the bowl (one factorisation, three more pairs of
+// panels earlier: 7.6 M at 1e-6, 4.8 M at 1e-4. The derivatives by the three
+// moduli: 18.6 M, 1.8 times the bowl (one factorisation, three more pairs of
 // triangular solves and three more kernels per node).
 #include <benchmark/benchmark.h>
 

@@ -63,11 +63,14 @@ class SystemBuilder {
     for (std::size_t row = 0; row < n_; ++row) {
       const std::size_t first = matrix_.first_column(row);
       const std::size_t last = std::min(n_ - 1, row + kUpper);
+      // The row's band is contiguous: walked by pointer.
+      double* entries = matrix_.address(row, first);
+      const std::size_t count = last - first + 1;
       double largest = 0.0;
-      for (std::size_t j = first; j <= last; ++j) largest = std::max(largest, std::fabs(matrix_.at(row, j)));
+      for (std::size_t j = 0; j < count; ++j) largest = std::max(largest, std::fabs(entries[j]));
       if (largest == 0.0) continue;
       const double scale = 1.0 / largest;
-      for (std::size_t j = first; j <= last; ++j) matrix_.at(row, j) *= scale;
+      for (std::size_t j = 0; j < count; ++j) entries[j] *= scale;
       rhs_[row] *= scale;
       work_.row_scale[row] = scale;
     }

@@ -8,8 +8,13 @@
 namespace kestral::multilayer {
 
 NodeCache::NodeCache(const ScaledSection& section, std::vector<double> radii, const BesselStore* known,
-                     BesselStore* fresh, bool derivatives)
-    : section_(section), radii_(std::move(radii)), derivatives_(derivatives), known_(known), fresh_(fresh) {}
+                     BesselStore* fresh, bool derivatives, std::size_t panel_bytes)
+    : section_(section),
+      radii_(std::move(radii)),
+      derivatives_(derivatives),
+      panel_bytes_bound_(panel_bytes),
+      known_(known),
+      fresh_(fresh) {}
 
 std::uint64_t NodeCache::panel_key(int level, std::int64_t index, int span) {
   return (static_cast<std::uint64_t>(level + 32768) << 48) | (static_cast<std::uint64_t>(span) << 45) |
@@ -99,6 +104,13 @@ const PanelNodes& NodeCache::panel(int level, std::int64_t index, int span) {
     }
   }
   if (stored == nullptr && fresh_ != nullptr) fresh_->add_load_bessel(key, nodes->load_bessel);
+  const std::size_t bytes =
+      sizeof(PanelNodes) + sizeof(double) * (nodes->constants.size() + nodes->load_bessel.size() + nodes->derivatives.size());
+  if (panel_bytes_ + bytes > panel_bytes_bound_) {
+    panels_.clear();
+    panel_bytes_ = 0;
+  }
+  panel_bytes_ += bytes;
   return *panels_.emplace(key, std::move(nodes)).first->second;
 }
 

@@ -52,14 +52,20 @@ class NodeCache {
  public:
   // known: factors computed before (read only), or nullptr; fresh: where the
   // factors computed here go (nullptr: nowhere, computed at every use).
+  // Bytes of panels kept per cache: beyond, every panel is forgotten and
+  // solved again when next asked for (the same values), so that a problem of
+  // many thin layers and far points stays within memory.
+  static constexpr std::size_t kPanelBytesKept = std::size_t{256} << 20;
+
   // derivatives: also solve the derivatives of the constants by the moduli.
   NodeCache(const ScaledSection& section, std::vector<double> radii, const BesselStore* known = nullptr,
-            BesselStore* fresh = nullptr, bool derivatives = false);
+            BesselStore* fresh = nullptr, bool derivatives = false, std::size_t panel_bytes = kPanelBytesKept);
 
   // The key of a panel: unique while levels stay within +-2^15, spans below
   // 8 and indices below 2^45 (the integration limits the panels per point).
   static std::uint64_t panel_key(int level, std::int64_t index, int span);
 
+  // Valid until the next call of panel().
   const PanelNodes& panel(int level, std::int64_t index, int span = 1);
   // J0, J1, J2 of m r at the panel's nodes (from the stores, or computed
   // into a scratch valid until the next call).
@@ -102,6 +108,8 @@ class NodeCache {
   std::vector<PanelKernels> point_kernels_;
   std::vector<double> scratch_, derivative_scratch_;
   bool derivatives_;
+  std::size_t panel_bytes_bound_;
+  std::size_t panel_bytes_ = 0;
   const BesselStore* known_;
   BesselStore* fresh_;
   PointBessel bessel_scratch_;
