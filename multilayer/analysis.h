@@ -74,8 +74,20 @@ struct Point {
   Side side = Side::both;   // used only when z lies on an interface
 };
 
+// The results a run is asked for. Those not asked for come back as 0 (with
+// their principal values and error estimates), never NaN; the integration
+// then stops when the asked ones meet the tolerance, so a deflection bowl
+// (displacement only) may take fewer panels, and its displacements may
+// differ from a full run's within the error estimates.
+struct Quantities {
+  bool stress = true;        // stress, principal_stress
+  bool displacement = true;  // displacement
+  bool strain = true;        // strain, principal_strain, horizontal_strain_max
+};
+
 struct Options {
   double tolerance = 1e-8;  // relative to each quantity's scale (see Result)
+  Quantities quantities{};  // at least one asked for
   int threads = 1;          // worker threads over the points; 0: one per core
   // When set, polled between blocks of rows by every worker: once it reads
   // true, analyse() stops within one block per thread and throws Cancelled.
@@ -121,6 +133,21 @@ struct Result {
 std::vector<Result> analyse(const Section& section, const std::vector<Load>& loads,
                             const std::vector<Point>& points, const Options& options = {});
 
+// The rows and their derivatives by the Young's modulus of every layer:
+// by_modulus[l][i] holds d(rows[i])/d(E_l) for the stress, displacement and
+// strain components (per unit of modulus: MPa/MPa, mm/MPa, 1/MPa); its
+// principal values, horizontal maximum and error fields are 0, and its point,
+// face and layer are those of rows[i]. Each derivative is integrated on the
+// panels the row's values were accepted on, from the same factorisation of
+// the layer system at each node (dx = -A^-1 (dA/dE_l) x); measured against
+// central differences within 1e-7 of the quantity's scale per unit modulus
+// (modulus_derivatives_test). The Poisson's ratios and thicknesses are held
+// fixed.
+struct ModulusDerivatives {
+  std::vector<Result> rows;                       // as analyse() gives them, bit for bit
+  std::vector<std::vector<Result>> by_modulus;    // [layer][row]
+};
+
 // The loads and points of a problem prepared once for many sections (a
 // backcalculation, a design search, a Monte Carlo run): it keeps what does
 // not depend on the layers (the Bessel factors of every load radius and every
@@ -138,10 +165,14 @@ std::vector<Result> analyse(const Section& section, const std::vector<Load>& loa
 class PreparedGeometry {
  public:
   static constexpr std::size_t kPreparedStoreBytes = std::size_t{64} << 20;
+  struct Kept;  // the kept factors and their lock (prepared_geometry.cpp)
 
   PreparedGeometry(std::vector<Load> loads, std::vector<Point> points, Options options = {});
 
   std::vector<Result> analyse(const Section& section) const;
+  // The rows and their derivatives by every layer's modulus (about 1.5 times
+  // the work of analyse()).
+  ModulusDerivatives analyse_with_derivatives(const Section& section) const;
 
   const std::vector<Load>& loads() const { return loads_; }
   const std::vector<Point>& points() const { return points_; }
@@ -150,7 +181,6 @@ class PreparedGeometry {
   std::size_t kept_bytes() const;
 
  private:
-  struct Kept;
   std::vector<Load> loads_;
   std::vector<Point> points_;
   Options options_;

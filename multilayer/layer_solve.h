@@ -32,4 +32,11 @@ namespace kestral::multilayer {
 
 void solve_layer_constants(const ScaledSection& section, double m, std::vector<double>& constants);
 
+// The same constants (the same bits) and their derivatives by every layer's
+// scaled modulus from the same factorisation: A dx = -(dA/dE_l) x, one more
+// pair of triangular solves per layer.
+//   derivatives  out  n * 4n entries: d constants / d E_l at [l * 4n ..].
+void solve_layer_constants_and_derivatives(const ScaledSection& section, double m, std::vector<double>& constants,
+                                           std::vector<double>& derivatives);
+
 }  // namespace kestral::multilayer

@@ -6,6 +6,7 @@
 #include <cfloat>
 #include <cmath>
 #include <numbers>
+#include <vector>
 
 #include "multilayer/half_space_disc.h"
 
@@ -27,10 +28,17 @@ Six to_six(const ModeValues& v) {
 }
 ModeValues from_six(const Six& s) { return {s[0], s[1], s[2], s[3], s[4], s[5]}; }
 
+struct PanelRef {
+  int level;
+  std::int64_t index;
+  int span;
+};
+
 struct Attempt {
   Six value{};
   Six error{};
   std::size_t panels = 0;
+  std::vector<PanelRef> used;  // in the order summed, when derivatives are asked for
 };
 
 struct Setting {
@@ -42,6 +50,9 @@ struct Setting {
   double decay_length;
   bool subtract;
   bool wide;  // uniform panels 1.5 w wide (w = 2^-level), not w
+  unsigned asked;  // bit q: kernel q is asked for (the stop tests look at those only)
+
+  bool wants(std::size_t q) const { return ((asked >> q) & 1u) != 0; }
 };
 
 // The integrand's six values at the nodes of one panel.
@@ -96,6 +107,7 @@ void integrand(NodeCache& cache, int level, std::int64_t index, int span, const 
 struct PanelSums {
   Six value{}, error{}, biggest{};
   double upper = 0;
+  PanelRef ref{};
 };
 
 PanelSums panel_sums(NodeCache& cache, const Setting& s, int level, std::int64_t index, int span = 1) {
@@ -106,6 +118,7 @@ PanelSums panel_sums(NodeCache& cache, const Setting& s, int level, std::int64_t
   const double half = (panel.upper - panel.lower) / 2.0;
   PanelSums out;
   out.upper = panel.upper;
+  out.ref = {level, index, span};
   // Node by node, the six quantities side by side: each sum runs over the
   // nodes in the same order as one quantity at a time would, and the inner
   // loop over the quantities vectorises.
@@ -146,6 +159,7 @@ Attempt integrate_at_level(NodeCache& cache, const Setting& s, int level) {
       out.error[q] += p.error[q];
     }
     ++out.panels;
+    if (cache.derivatives()) out.used.push_back(p.ref);
   };
   const double width = std::ldexp(1.0, -level);
   const double longest = s.section.deepest_interface();
@@ -164,7 +178,7 @@ Attempt integrate_at_level(NodeCache& cache, const Setting& s, int level) {
     Six gap{};
     for (std::size_t q = 0; q < kQuantities; ++q) {
       gap[q] = std::fabs(whole.value[q] - lower.value[q] - upper.value[q]);
-      if (gap[q] > 0.01 * s.tolerance) agree = false;
+      if (s.wants(q) && gap[q] > 0.01 * s.tolerance) agree = false;
     }
     if (agree || extra == kMaxGrading) {
       add(lower);
@@ -194,7 +208,7 @@ Attempt integrate_at_level(NodeCache& cache, const Setting& s, int level) {
     bool converged = true;
     for (std::size_t q = 0; q < kQuantities; ++q) {
       tail[q] = 2.0 * p.biggest[q] / s.decay_length;
-      if (tail[q] + std::fabs(p.value[q]) > 0.25 * s.tolerance) converged = false;
+      if (s.wants(q) && tail[q] + std::fabs(p.value[q]) > 0.25 * s.tolerance) converged = false;
     }
     if (converged || reach >= kUnderflowDecay || out.panels >= kMaxPanels) {
       for (std::size_t q = 0; q < kQuantities; ++q) out.error[q] += tail[q];
@@ -203,10 +217,70 @@ Attempt integrate_at_level(NodeCache& cache, const Setting& s, int level) {
   }
 }
 
+// d/dE_l (scaled moduli) of the six integrals, by the Kronrod rule on the
+// panels the values were accepted on (the tail beyond them, below the
+// tolerance for the values, is left out as it is for the values). A kernel
+// depends on E_l through the constants and, in the point's own layer, through
+// 1 / G in the displacements; the subtracted half-space of the top layer
+// through 1 / G of the top layer.
+void integrate_derivatives(NodeCache& cache, const Setting& s, const std::vector<PanelRef>& used,
+                           std::vector<Six>& out) {
+  const std::size_t n = cache.layers();
+  const std::size_t p = s.place.layer;
+  const ScaledLayer& layer = s.section.layers[p];
+  const bool half_space = p + 1 == n;
+  const double nu = layer.poisson;
+  const double g = layer.shear_modulus();
+  const double inverse_own = 1.0 / layer.modulus;
+  const double inverse_top = 1.0 / s.section.layers[0].modulus;
+  const KronrodRule& rule = kronrod_rule();
+  out.assign(n, Six{});
+  std::vector<Six> sums(n);
+  for (const PanelRef& ref : used) {
+    const PanelNodes& panel = cache.panel(ref.level, ref.index, ref.span);
+    const PointBessel& b = cache.point_bessel(ref.level, ref.index, ref.span, panel, s.r);
+    std::fill(sums.begin(), sums.end(), Six{});
+    for (std::size_t k = 0; k < static_cast<std::size_t>(kKronrodNodes); ++k) {
+      const double m = panel.m[k];
+      LayerPlace place;
+      place.m_s = m * s.place.s;
+      place.decay_top = std::exp(-place.m_s);
+      if (!half_space) {
+        place.m_t = m * s.place.t;
+        place.decay_bottom = std::exp(-place.m_t);
+      }
+      const double load = panel.load_bessel[k * cache.radii() + s.radius_index];
+      const Six factor{b.j0[k] * load, b.j0[k] * load, b.j2[k] * load, b.j1[k] * load, b.j1[k] * load, b.j0[k] * load};
+      const double wk = rule.kronrod_weight[k];
+      std::array<double, 4> c{};
+      for (std::size_t l = 0; l < n; ++l) {
+        std::copy_n(panel.derivatives.begin() + static_cast<std::ptrdiff_t>(((k * n + l) * n + p) * 4), 4, c.begin());
+        Six d = to_six(mode_values(c, place, m, nu, g));
+        if (l == p) {
+          std::copy_n(panel.constants.begin() + static_cast<std::ptrdiff_t>((k * n + p) * 4), 4, c.begin());
+          const Six v = to_six(mode_values(c, place, m, nu, g));
+          d[4] -= v[4] * inverse_own;
+          d[5] -= v[5] * inverse_own;
+        }
+        if (s.subtract && l == 0) {
+          const Six h = to_six(half_space_mode_values(m, s.place.z, place.decay_top, nu, g));
+          d[4] += h[4] * inverse_top;
+          d[5] += h[5] * inverse_top;
+        }
+        for (std::size_t q = 0; q < kQuantities; ++q) sums[l][q] += wk * d[q] * factor[q];
+      }
+    }
+    const double half = (panel.upper - panel.lower) / 2.0;
+    for (std::size_t l = 0; l < n; ++l)
+      for (std::size_t q = 0; q < kQuantities; ++q) out[l][q] += sums[l][q] * half;
+  }
+}
+
 }  // namespace
 
 LoadIntegrals integrate_load(NodeCache& cache, const ScaledSection& section, const PointPlace& place,
-                             double r, std::size_t radius_index, double radius, double tolerance) {
+                             double r, std::size_t radius_index, double radius, double tolerance,
+                             unsigned kernels) {
   LoadIntegrals out;
   cache.use_place(place.layer, place.s, place.t);
   const bool subtract = place.layer == 0;
@@ -217,6 +291,7 @@ LoadIntegrals integrate_load(NodeCache& cache, const ScaledSection& section, con
   }
   Six value{};
   Six error{};
+  std::vector<Six> derivative(cache.derivatives() ? section.size() : 0, Six{});
   if (!(subtract && section.size() == 1)) {
     const double decay_length = subtract ? 2.0 * section.layers[0].thickness - place.z : place.z;
     const double widest = std::min(2.0 * std::numbers::pi / (r + radius), 6.0 / decay_length);
@@ -224,15 +299,27 @@ LoadIntegrals integrate_load(NodeCache& cache, const ScaledSection& section, con
     // w <= widest < 2 w: panels 1.5 w wide where they fit, so that rounding
     // down to the dyadic family costs at most a factor 4/3, not 2.
     const bool wide = 1.5 * std::ldexp(1.0, -level) <= widest;
-    const Setting setting{section, place, r, radius_index, tolerance, decay_length, subtract, wide};
+    const Setting setting{section, place, r, radius_index, tolerance, decay_length, subtract, wide, kernels};
     for (int refinement = 0;; ++refinement, ++level) {
       const Attempt attempt = integrate_at_level(cache, setting, level);
       value = attempt.value;
       error = attempt.error;
       out.panels += attempt.panels;
-      const bool within = std::all_of(error.begin(), error.end(), [&](double e) { return e <= tolerance; });
-      if (within || refinement == kMaxRefinements || attempt.panels >= kMaxPanelsToRefine) break;
+      bool within = true;
+      for (std::size_t q = 0; q < kQuantities; ++q) within = within && (!setting.wants(q) || error[q] <= tolerance);
+      if (within || refinement == kMaxRefinements || attempt.panels >= kMaxPanelsToRefine) {
+        if (cache.derivatives()) integrate_derivatives(cache, setting, attempt.used, derivative);
+        break;
+      }
     }
+  }
+  if (cache.derivatives()) {
+    // The closed form's displacements go as 1 / G of the top layer.
+    if (subtract) {
+      derivative[0][4] -= closed[4] / section.layers[0].modulus;
+      derivative[0][5] -= closed[5] / section.layers[0].modulus;
+    }
+    for (const Six& d : derivative) out.derivative.push_back(from_six(d));
   }
   for (std::size_t q = 0; q < kQuantities; ++q) {
     value[q] += closed[q];

@@ -36,6 +36,7 @@
 #pragma once
 
 #include <cstddef>
+#include <vector>
 
 #include "multilayer/layer_response.h"
 #include "multilayer/node_cache.h"
@@ -54,11 +55,22 @@ struct LoadIntegrals {
   ModeValues value;
   ModeValues error;  // absolute error estimate of each integral
   std::size_t panels = 0;
+  // When the cache solves derivatives: d value / d E_l (scaled modulus) for
+  // every layer l, on the panels the values were accepted on (no estimate).
+  std::vector<ModeValues> derivative;
 };
 
+// The kernels of the stresses (sigma_z, sum, difference, tau_rz) and of the
+// displacements (u_r, u_z), as bits of integrate_load's `kernels`.
+inline constexpr unsigned kStressKernels = 0x0f;
+inline constexpr unsigned kDisplacementKernels = 0x30;
+
 // r >= 0: horizontal distance from the load's centre; radius_index: the
-// load's radius in the cache; tolerance: absolute, per integral.
+// load's radius in the cache; tolerance: absolute, per integral; kernels: the
+// integrals whose tolerance the stop tests check (the others come out as
+// the panels chosen for these give them, their estimates still honest).
 LoadIntegrals integrate_load(NodeCache& cache, const ScaledSection& section, const PointPlace& place,
-                             double r, std::size_t radius_index, double radius, double tolerance);
+                             double r, std::size_t radius_index, double radius, double tolerance,
+                             unsigned kernels = kStressKernels | kDisplacementKernels);
 
 }  // namespace kestral::multilayer

@@ -8,8 +8,13 @@
 namespace kestral::multilayer {
 
 NodeCache::NodeCache(const ScaledSection& section, std::vector<double> radii, const BesselStore* known,
-                     BesselStore* fresh)
-    : section_(section), radii_(std::move(radii)), known_(known), fresh_(fresh) {}
+                     BesselStore* fresh, bool derivatives, std::size_t panel_bytes)
+    : section_(section),
+      radii_(std::move(radii)),
+      derivatives_(derivatives),
+      panel_bytes_bound_(panel_bytes),
+      known_(known),
+      fresh_(fresh) {}
 
 std::uint64_t NodeCache::panel_key(int level, std::int64_t index, int span) {
   return (static_cast<std::uint64_t>(level + 32768) << 48) | (static_cast<std::uint64_t>(span) << 45) |
@@ -86,7 +91,12 @@ const PanelNodes& NodeCache::panel(int level, std::int64_t index, int span) {
   for (std::size_t k = 0; k < static_cast<std::size_t>(kKronrodNodes); ++k) {
     const double m = mid + half * rule.node[k];
     nodes->m[k] = m;
-    solve_layer_constants(section_, m, scratch_);
+    if (derivatives_) {
+      solve_layer_constants_and_derivatives(section_, m, scratch_, derivative_scratch_);
+      nodes->derivatives.insert(nodes->derivatives.end(), derivative_scratch_.begin(), derivative_scratch_.end());
+    } else {
+      solve_layer_constants(section_, m, scratch_);
+    }
     std::copy(scratch_.begin(), scratch_.end(), nodes->constants.begin() + static_cast<std::ptrdiff_t>(k * 4 * n));
     if (stored != nullptr) continue;
     for (std::size_t j = 0; j < radii_.size(); ++j) {
@@ -94,6 +104,13 @@ const PanelNodes& NodeCache::panel(int level, std::int64_t index, int span) {
     }
   }
   if (stored == nullptr && fresh_ != nullptr) fresh_->add_load_bessel(key, nodes->load_bessel);
+  const std::size_t bytes =
+      sizeof(PanelNodes) + sizeof(double) * (nodes->constants.size() + nodes->load_bessel.size() + nodes->derivatives.size());
+  if (panel_bytes_ + bytes > panel_bytes_bound_) {
+    panels_.clear();
+    panel_bytes_ = 0;
+  }
+  panel_bytes_ += bytes;
   return *panels_.emplace(key, std::move(nodes)).first->second;
 }
 

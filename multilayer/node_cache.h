@@ -40,6 +40,9 @@ struct PanelNodes {
   std::array<double, kKronrodNodes> m{};       // nodes
   std::vector<double> constants;               // node k, layer i: [(k * layers + i) * 4 ..]
   std::vector<double> load_bessel;             // node k, radius j: J1(m a_j) at [k * radii + j]
+  // When asked for: node k, modulus of layer l, layer i: d constants / d E_l
+  // at [((k * layers + l) * layers + i) * 4 ..].
+  std::vector<double> derivatives;
 };
 
 // The six kernels of one point at the nodes of a panel.
@@ -49,13 +52,20 @@ class NodeCache {
  public:
   // known: factors computed before (read only), or nullptr; fresh: where the
   // factors computed here go (nullptr: nowhere, computed at every use).
+  // Bytes of panels kept per cache: beyond, every panel is forgotten and
+  // solved again when next asked for (the same values), so that a problem of
+  // many thin layers and far points stays within memory.
+  static constexpr std::size_t kPanelBytesKept = std::size_t{256} << 20;
+
+  // derivatives: also solve the derivatives of the constants by the moduli.
   NodeCache(const ScaledSection& section, std::vector<double> radii, const BesselStore* known = nullptr,
-            BesselStore* fresh = nullptr);
+            BesselStore* fresh = nullptr, bool derivatives = false, std::size_t panel_bytes = kPanelBytesKept);
 
   // The key of a panel: unique while levels stay within +-2^15, spans below
   // 8 and indices below 2^45 (the integration limits the panels per point).
   static std::uint64_t panel_key(int level, std::int64_t index, int span);
 
+  // Valid until the next call of panel().
   const PanelNodes& panel(int level, std::int64_t index, int span = 1);
   // J0, J1, J2 of m r at the panel's nodes (from the stores, or computed
   // into a scratch valid until the next call).
@@ -74,6 +84,7 @@ class NodeCache {
   std::size_t panels() const { return panels_.size(); }
   std::size_t layers() const { return section_.size(); }
   std::size_t radii() const { return radii_.size(); }
+  bool derivatives() const { return derivatives_; }
 
  private:
   const ScaledSection& section_;
@@ -95,7 +106,10 @@ class NodeCache {
   std::size_t place_ = 0;
   std::unordered_map<KernelKey, std::size_t, KernelKeyHash> point_index_;
   std::vector<PanelKernels> point_kernels_;
-  std::vector<double> scratch_;
+  std::vector<double> scratch_, derivative_scratch_;
+  bool derivatives_;
+  std::size_t panel_bytes_bound_;
+  std::size_t panel_bytes_ = 0;
   const BesselStore* known_;
   BesselStore* fresh_;
   PointBessel bessel_scratch_;

@@ -21,22 +21,46 @@ PreparedGeometry::PreparedGeometry(std::vector<Load> loads, std::vector<Point> p
   validate_geometry(loads_, points_, options_);
 }
 
+namespace {
+
+std::vector<Result> run_kept(const Section& section, const std::vector<Load>& loads, const std::vector<Point>& points,
+                             const Options& options, PreparedGeometry::Kept& kept,
+                             std::vector<std::vector<Result>>* by_modulus);
+
+}  // namespace
+
 std::vector<Result> PreparedGeometry::analyse(const Section& section) const {
-  validate_problem(section, loads_, points_, options_);
+  return run_kept(section, loads_, points_, options_, *kept_, nullptr);
+}
+
+ModulusDerivatives PreparedGeometry::analyse_with_derivatives(const Section& section) const {
+  ModulusDerivatives out;
+  out.rows = run_kept(section, loads_, points_, options_, *kept_, &out.by_modulus);
+  return out;
+}
+
+namespace {
+
+std::vector<Result> run_kept(const Section& section, const std::vector<Load>& loads, const std::vector<Point>& points,
+                             const Options& options, PreparedGeometry::Kept& kept,
+                             std::vector<std::vector<Result>>* by_modulus) {
+  validate_problem(section, loads, points, options);
   std::vector<BesselStore> fresh;
   std::vector<Result> rows;
   {
-    const std::shared_lock<std::shared_mutex> reading(kept_->lock);
-    rows = run_problem(section, loads_, points_, options_, RunStores{&kept_->store, &fresh});
+    const std::shared_lock<std::shared_mutex> reading(kept.lock);
+    rows = run_problem(section, loads, points, options, RunStores{&kept.store, &fresh}, by_modulus);
   }
   bool any = false;
   for (const BesselStore& f : fresh) any = any || f.bytes() > 0;
   if (any) {
-    const std::unique_lock<std::shared_mutex> writing(kept_->lock);
-    for (const BesselStore& f : fresh) kept_->store.merge(f, kPreparedStoreBytes);
+    const std::unique_lock<std::shared_mutex> writing(kept.lock);
+    for (const BesselStore& f : fresh) kept.store.merge(f, PreparedGeometry::kPreparedStoreBytes);
   }
   return rows;
 }
+
+}  // namespace
 
 std::size_t PreparedGeometry::kept_bytes() const {
   const std::shared_lock<std::shared_mutex> reading(kept_->lock);

@@ -35,25 +35,64 @@ struct Job {
   std::vector<Result>& rows;
   const std::atomic<bool>* cancel;
   const RunStores& stores;
+  std::vector<std::vector<Result>>* by_modulus;
+  Quantities quantities;
+  unsigned kernels;
 };
+
+// What was not asked for: 0, estimates included.
+void clear_unasked(Result& r, const Quantities& asked) {
+  if (!asked.stress) {
+    r.stress = {};
+    r.principal_stress = {};
+    r.stress_error = 0;
+  }
+  if (!asked.displacement) {
+    r.displacement = {};
+    r.displacement_error = 0;
+  }
+  if (!asked.strain) {
+    r.strain = {};
+    r.principal_strain = {};
+    r.horizontal_strain_max = 0;
+    r.strain_error = 0;
+  }
+}
 
 Result compute_row(NodeCache& cache, const Job& job, std::size_t row) {
   const Point& point = job.points[job.row_point[row]];
   const RowPlace& where = job.row_place[row];
   const double unit = job.section.length_unit;
   Superposed total;
+  const std::size_t layers = job.by_modulus == nullptr ? 0 : job.section.size();
+  std::vector<Superposed> derivative(layers);
   for (const ScaledLoad& load : job.loads) {
     const double dx = point.x / unit - load.x;
     const double dy = point.y / unit - load.y;
     const double r = std::hypot(dx, dy);
     const LoadIntegrals li =
-        integrate_load(cache, job.section, where.place, r, load.radius_index, load.radius, load.tolerance);
+        integrate_load(cache, job.section, where.place, r, load.radius_index, load.radius, load.tolerance, job.kernels);
     add_load(total, li, dx, dy, r, load.pressure, load.radius);
+    for (std::size_t l = 0; l < layers; ++l) {
+      LoadIntegrals d;
+      d.value = li.derivative[l];
+      add_load(derivative[l], d, dx, dy, r, load.pressure, load.radius);
+    }
   }
-  Result result = finish_row(total, job.section.layers[where.place.layer], job.section);
+  const ScaledLayer& own = job.section.layers[where.place.layer];
+  for (std::size_t l = 0; l < layers; ++l) {
+    Result& d = (*job.by_modulus)[l][row];
+    d = finish_derivative_row(derivative[l], total, own, l == where.place.layer, job.section);
+    d.point = job.row_point[row];
+    d.face = where.face;
+    d.layer = static_cast<int>(where.place.layer);
+    clear_unasked(d, job.quantities);
+  }
+  Result result = finish_row(total, own, job.section);
   result.point = job.row_point[row];
   result.face = where.face;
   result.layer = static_cast<int>(where.place.layer);
+  clear_unasked(result, job.quantities);
   return result;
 }
 
@@ -68,7 +107,7 @@ void run_blocks(const Job& job, std::size_t threads) {
   auto worker = [&](std::size_t id) {
     try {
       BesselStore* fresh = job.stores.fresh == nullptr ? nullptr : &(*job.stores.fresh)[id];
-      NodeCache cache(job.section, job.radii, job.stores.known, fresh);
+      NodeCache cache(job.section, job.radii, job.stores.known, fresh, job.by_modulus != nullptr);
       for (std::size_t block = next++; block < blocks; block = next++) {
         if (job.cancel != nullptr && job.cancel->load(std::memory_order_relaxed)) throw Cancelled();
         const std::size_t end = std::min(count, (block + 1) * kRowsPerBlock);
@@ -101,7 +140,8 @@ void run_blocks(const Job& job, std::size_t threads) {
 }  // namespace
 
 std::vector<Result> run_problem(const Section& section, const std::vector<Load>& loads,
-                                const std::vector<Point>& points, const Options& options, const RunStores& stores) {
+                                const std::vector<Point>& points, const Options& options, const RunStores& stores,
+                                std::vector<std::vector<Result>>* by_modulus) {
   const ScaledSection scaled = scale_section(section, loads);
   const std::vector<double> depths = interface_depths(section);
 
@@ -132,10 +172,13 @@ std::vector<Result> run_problem(const Section& section, const std::vector<Load>&
     }
   }
   std::vector<Result> rows(row_point.size());
+  if (by_modulus != nullptr) by_modulus->assign(section.layers.size(), std::vector<Result>(rows.size()));
   if (rows.empty()) return rows;
   const std::size_t threads =
       options.threads == 0 ? std::max(1u, std::thread::hardware_concurrency()) : static_cast<std::size_t>(options.threads);
-  const Job job{scaled, scaled_loads, radii, points, row_point, row_place, rows, options.cancel, stores};
+  const Job job{scaled, scaled_loads, radii, points, row_point, row_place, rows, options.cancel, stores, by_modulus, options.quantities,
+                (options.quantities.stress || options.quantities.strain ? kStressKernels : 0u) |
+                    (options.quantities.displacement ? kDisplacementKernels : 0u)};
   run_blocks(job, threads);
   return rows;
 }

@@ -18,8 +18,13 @@ struct RunStores {
   std::vector<BesselStore>* fresh = nullptr;  // out: the factors computed, one store per worker
 };
 
+// by_modulus: nullptr, or out: [layer][row] the rows' derivatives by the
+// layers' moduli (superposition.h, finish_derivative_row).
+
+
 // Expects a problem validate_problem() accepted.
 std::vector<Result> run_problem(const Section& section, const std::vector<Load>& loads,
-                                const std::vector<Point>& points, const Options& options, const RunStores& stores);
+                                const std::vector<Point>& points, const Options& options, const RunStores& stores,
+                                std::vector<std::vector<Result>>* by_modulus = nullptr);
 
 }  // namespace kestral::multilayer

@@ -47,6 +47,38 @@ Vector3 scaled(const Vector3& v, double f) { return {v.x * f, v.y * f, v.z * f};
 
 }  // namespace
 
+namespace {
+
+SymmetricTensor hooke(const SymmetricTensor& s, double nu, double E) {
+  const double trace = s.xx + s.yy + s.zz;
+  return {((1.0 + nu) * s.xx - nu * trace) / E, ((1.0 + nu) * s.yy - nu * trace) / E,
+          ((1.0 + nu) * s.zz - nu * trace) / E, (1.0 + nu) * s.xy / E,
+          (1.0 + nu) * s.yz / E,                 (1.0 + nu) * s.xz / E};
+}
+
+}  // namespace
+
+Result finish_derivative_row(const Superposed& derivative, const Superposed& total, const ScaledLayer& layer,
+                             bool own_layer, const ScaledSection& section) {
+  SymmetricTensor strain = hooke(derivative.stress, layer.poisson, layer.modulus);
+  if (own_layer) {
+    const SymmetricTensor e = hooke(total.stress, layer.poisson, layer.modulus);
+    const double f = 1.0 / layer.modulus;
+    strain = {strain.xx - e.xx * f, strain.yy - e.yy * f, strain.zz - e.zz * f,
+              strain.xy - e.xy * f, strain.yz - e.yz * f, strain.xz - e.xz * f};
+  }
+  // d/dE = d/de / E_min, e = E / E_min the scaled modulus.
+  const double per_modulus = 1.0 / section.modulus_unit;
+  const double stress_unit = section.stress_unit * per_modulus;
+  const double strain_unit = section.stress_unit / section.modulus_unit * per_modulus;
+  const double displacement_unit = strain_unit * section.length_unit;
+  Result row;
+  row.stress = scaled(derivative.stress, stress_unit);
+  row.displacement = scaled(derivative.displacement, displacement_unit);
+  row.strain = scaled(strain, strain_unit);
+  return row;
+}
+
 Result finish_row(const Superposed& total, const ScaledLayer& layer, const ScaledSection& section) {
   const double nu = layer.poisson;
   const double E = layer.modulus;

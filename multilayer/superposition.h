@@ -32,4 +32,12 @@ void add_load(Superposed& total, const LoadIntegrals& integrals, double dx, doub
 // to the caller's units.
 Result finish_row(const Superposed& total, const ScaledLayer& layer, const ScaledSection& section);
 
+// The derivative of a row by the modulus of one layer (caller's units, per
+// unit of modulus): `derivative` holds d/dE_l (scaled) of the superposed
+// stresses and displacements, `total` the row's own (its strains move with
+// 1 / E of its layer when l is that layer: own_layer). Principal values and
+// error estimates are left 0.
+Result finish_derivative_row(const Superposed& derivative, const Superposed& total, const ScaledLayer& layer,
+                             bool own_layer, const ScaledSection& section);
+
 }  // namespace kestral::multilayer

@@ -152,6 +152,9 @@ void check_options(const Options& options) {
   if (!(options.tolerance > kMinTolerance && options.tolerance <= kMaxTolerance))
     fail("options: tolerance must lie in (" + limit(kMinTolerance) + ", " + limit(kMaxTolerance) + "], got " + shortest_double(options.tolerance));
   if (options.threads < 0) fail("options: threads must be >= 0, got " + std::to_string(options.threads));
+  const Quantities& q = options.quantities;
+  if (!q.stress && !q.displacement && !q.strain)
+    fail("options: quantities: none of stress, displacement and strain is asked for");
 }
 
 double largest_radius(const std::vector<Load>& loads) {

@@ -33,6 +33,25 @@ TEST(NodeCache, PanelsOfTheDyadicFamilyWithTheirConstants) {
   EXPECT_EQ(cache.panels(), before);
 }
 
+// Beyond its bound the store forgets its panels and solves them again: the
+// same values, and never more panels than the bound holds.
+TEST(NodeCache, ForgetsPanelsBeyondItsBoundAndSolvesThemAgain) {
+  const ScaledSection s = scale_section(Section{{Layer{30, 0.35, 150}, Layer{3, 0.4, 0}}}, {Load{0, 0, 100, 1}});
+  NodeCache unbounded(s, {1.0});
+  const std::size_t one_panel = sizeof(PanelNodes) + sizeof(double) * kKronrodNodes * (8 + 1);  // 2 layers, 1 radius
+  NodeCache bounded(s, {1.0}, nullptr, nullptr, false, 3 * one_panel);
+  for (int round = 0; round < 2; ++round) {
+    for (std::int64_t i = 0; i < 10; ++i) {
+      const PanelNodes& want = unbounded.panel(2, i);
+      const PanelNodes& got = bounded.panel(2, i);
+      EXPECT_EQ(got.constants, want.constants) << i;
+      EXPECT_EQ(got.load_bessel, want.load_bessel) << i;
+      EXPECT_LE(bounded.panels(), 3u);
+    }
+  }
+  EXPECT_EQ(unbounded.panels(), 10u);
+}
+
 TEST(NodeCache, PointKernelsLastUntilTheNextPoint) {
   const ScaledSection s = scale_section(Section{{Layer{30, 0.35, 150}, Layer{3, 0.4, 0}}}, {Load{0, 0, 100, 1}});
   NodeCache cache(s, {1.0});
