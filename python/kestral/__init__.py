@@ -24,6 +24,7 @@ import numpy as np
 from . import _kestral
 from .problem import Layer, Load, Problem, Section, spring
 from .results import Results
+from . import design  # noqa: E402  (kestral.design: design checks)
 
 __all__ = ["Layer", "Load", "Problem", "Results", "Section", "analyse", "analyse_file",
            "analyse_problem", "run_legacy", "spring", "KEYWORD_SOURCE"]
