@@ -98,22 +98,32 @@ CriticalStrain critical_strain(StrainField& field) {
     candidate = coordinate_search(interpolated, candidate, step, 1e-9, x_max, y_max);
     places.emplace_back(candidate.x, candidate.y);
   }
-  const std::vector<double> exact = field.exact(places);
-  const std::size_t best_index = static_cast<std::size_t>(std::max_element(exact.begin(), exact.end()) - exact.begin());
-  Candidate best{exact[best_index], places[best_index].first, places[best_index].second};
+  // Each candidate and its stencil of exact values a hundredth of the
+  // field's scale around it, in one engine run.
+  const double delta = field.scale() / 100.0;
+  std::vector<std::pair<double, double>> stencils;
+  for (const auto& [x, y] : places) {
+    for (const auto& [dx, dy] : {std::pair{0.0, 0.0}, {delta, 0.0}, {-delta, 0.0}, {0.0, delta}, {0.0, -delta}}) {
+      stencils.emplace_back(x + dx, y + dy);
+    }
+  }
+  const std::vector<double> exact = field.exact(stencils);
+  std::size_t best_index = 0;
+  for (std::size_t k = 1; k < places.size(); ++k) {
+    if (exact[5 * k] > exact[5 * best_index]) best_index = k;
+  }
+  Candidate best{exact[5 * best_index], places[best_index].first, places[best_index].second};
 
   // No strain of the criterion's kind anywhere: its life is unlimited
   // whatever the exact place of the least compression.
   if (!(best.value > 0.0)) return CriticalStrain{best.value, best.x, best.y, field.engine_points() - points_before};
 
   // The stencil: is the exact field at its maximum here, to 1e-7?
-  const double delta = field.scale() / 100.0;
-  const std::vector<double> around = field.exact({{best.x + delta, best.y}, {best.x - delta, best.y},
-                                                  {best.x, best.y + delta}, {best.x, best.y - delta}});
+  const double* around = &exact[5 * best_index + 1];
   double promised = 0.0;
   bool maximum = true;
   for (int axis = 0; axis < 2; ++axis) {
-    const double plus = around[static_cast<std::size_t>(2 * axis)], minus = around[static_cast<std::size_t>(2 * axis + 1)];
+    const double plus = around[2 * axis], minus = around[2 * axis + 1];
     const double curvature = 2.0 * best.value - plus - minus;
     if (!(curvature > 0.0)) {
       maximum = maximum && plus <= best.value && minus <= best.value;

@@ -40,7 +40,7 @@ std::vector<double> StrainField::exact(const std::vector<std::pair<double, doubl
 
 void StrainField::prepare_profile(double reach) {
   const double a = layout_.radius;
-  const double fine_step = std::min(a, scale()) / 12.0;
+  const double fine_step = std::min(a, scale()) / 8.0;
   c_ = 2.0 * a + 2.0 * face_.z;
   const double du = fine_step / c_;
   const auto count = static_cast<std::size_t>(std::ceil(std::asinh(reach / c_) / du)) + 4;
