@@ -107,3 +107,17 @@ def test_damage_vs_thickness_draws_falling_damage():
     for line in lines:
         damage = line.get_ydata()
         assert all(later < earlier for earlier, later in zip(damage, damage[1:]))
+
+
+def test_examples_run(tmp_path):
+    import sys
+
+    folder = SOURCE_DIR / "examples" / "design"
+    plot = subprocess.run([sys.executable, str(folder / "damage_plot.py"), str(tmp_path), "3"],
+                          capture_output=True, text=True, timeout=240)
+    assert plot.returncode == 0, plot.stderr
+    assert (tmp_path / "damage.png").read_bytes()[:4] == b"\x89PNG"
+    mc = subprocess.run([sys.executable, str(folder / "reliability.py"), "4"],
+                        capture_output=True, text=True, timeout=240)
+    assert mc.returncode == 0, mc.stderr
+    assert mc.stdout.startswith("4 samples in")
