@@ -72,11 +72,20 @@ std::pair<double, double> search_extent(const StrainField& field) {
   return {layout.max_x + margin, layout.max_y + margin};
 }
 
-CriticalStrain critical_strain(StrainField& field) {
+double profile_reach(const StrainField& field) {
+  const auto [x_max, y_max] = search_extent(field);
+  return std::hypot(x_max + field.layout().max_x, y_max + field.layout().max_y);
+}
+
+CriticalStrain critical_strain(StrainField& field, const ProfileGeometry* profile) {
   const std::size_t points_before = field.engine_points();
   const auto [x_max, y_max] = search_extent(field);
   const TyreLayout& layout = field.layout();
-  field.prepare_profile(std::hypot(x_max + layout.max_x, y_max + layout.max_y));
+  if (profile != nullptr) {
+    field.prepare_profile(*profile);
+  } else {
+    field.prepare_profile(profile_geometry(layout, field.face(), profile_reach(field)));
+  }
 
   // (1) The coarse map.
   const double step = layout.radius / 4.0;

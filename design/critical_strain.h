@@ -36,7 +36,13 @@ struct CriticalStrain {
   std::size_t engine_points = 0;  // engine evaluations it took
 };
 
-CriticalStrain critical_strain(StrainField& field);
+// `profile`: the field's radial profile geometry, when the caller shares one
+// among seasons (profile_geometry(layout, face, profile_reach(field)));
+// else the search prepares its own.
+CriticalStrain critical_strain(StrainField& field, const ProfileGeometry* profile = nullptr);
+
+// How far from a tyre the profile must reach to cover the quadrant searched.
+double profile_reach(const StrainField& field);
 
 // The half-widths (mm) of the quadrant searched.
 std::pair<double, double> search_extent(const StrainField& field);

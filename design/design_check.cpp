@@ -15,12 +15,18 @@ CheckResult check_design(const DesignProblem& problem, const multilayer::Section
     CriterionResult summary;
     summary.name = criterion.name;
     const FaceDepth face = face_depth(section, criterion.layer, criterion.at);
+    // Each axle group's profile points, prepared once for every season.
+    std::vector<ProfileGeometry> profiles;
+    for (const TyreLayout& layout : layouts) {
+      const StrainField shape(section, layout, face, criterion.strain);
+      profiles.push_back(profile_geometry(layout, face, profile_reach(shape)));
+    }
     for (std::size_t s = 0; s < problem.seasons.size(); ++s) {
       const Season& season = problem.seasons[s];
       const multilayer::Section seasonal = section_in(section, season);
       for (std::size_t g = 0; g < problem.axles.size(); ++g) {
         StrainField field(seasonal, layouts[g], face, criterion.strain);
-        const CriticalStrain critical = critical_strain(field);
+        const CriticalStrain critical = critical_strain(field, &profiles[g]);
         result.engine_points += critical.engine_points;
         CaseResult row;
         row.season = s;

@@ -9,7 +9,6 @@
 #include "analyse/json_fields.h"
 #include "analyse/problem_file.h"
 #include "design/axle_layout.h"
-#include "multilayer/validation.h"
 
 namespace kestral::design {
 namespace {
@@ -261,18 +260,11 @@ struct Reader {
           moduli[name] = modulus;
         }
       }
-      check_modulus_ratio(season, place);
       problem.seasons.push_back(season);
       echo.push_back({{"name", season.name}, {"share", season.share}, {"E", moduli}});
     }
     if (std::abs(total - 1.0) > kShareSumTolerance) fields.fail("seasons", "the shares add up to " + number_text(total) + ", must add up to 1");
     problem.base.echo["seasons"] = echo;
-  }
-
-  // The engine solves moduli at most kMaxModulusRatio apart.
-  void check_modulus_ratio(const Season& season, const std::string& place) const {
-    const auto [low, high] = std::minmax_element(season.moduli.begin(), season.moduli.end());
-    if (*high > multilayer::kMaxModulusRatio * *low) fields.fail(place_of_key(place, "E"), "puts the moduli more than 1e8 times apart");
   }
 
   void read_thickness(const json& object) {

@@ -23,7 +23,6 @@ double strain_of(const multilayer::Result& row, StrainKind kind) {
 StrainField::StrainField(multilayer::Section section, const TyreLayout& layout, FaceDepth face, StrainKind kind)
     : section_(std::move(section)), layout_(layout), face_(face), kind_(kind) {}
 
-double StrainField::scale() const { return std::max(face_.z, layout_.radius / 10.0); }
 
 std::vector<double> StrainField::exact(const std::vector<std::pair<double, double>>& points) const {
   std::vector<multilayer::Point> at;
@@ -38,20 +37,29 @@ std::vector<double> StrainField::exact(const std::vector<std::pair<double, doubl
   return values;
 }
 
-void StrainField::prepare_profile(double reach) {
-  const double a = layout_.radius;
-  const double fine_step = std::min(a, scale()) / 8.0;
-  c_ = 2.0 * a + 2.0 * face_.z;
-  const double du = fine_step / c_;
-  const auto count = static_cast<std::size_t>(std::ceil(std::asinh(reach / c_) / du)) + 4;
+double field_scale(const TyreLayout& layout, const FaceDepth& face) { return std::max(face.z, layout.radius / 10.0); }
+
+ProfileGeometry profile_geometry(const TyreLayout& layout, const FaceDepth& face, double reach) {
+  const double a = layout.radius;
+  const double fine_step = std::min(a, field_scale(layout, face)) / 8.0;
+  const double c = 2.0 * a + 2.0 * face.z;
+  const double du = fine_step / c;
+  const auto count = static_cast<std::size_t>(std::ceil(std::asinh(reach / c) / du)) + 4;
   std::vector<multilayer::Point> at;
   for (std::size_t k = 0; k < count; ++k) {
-    at.push_back(multilayer::Point{c_ * std::sinh(static_cast<double>(k) * du), 0.0, face_.z, face_.side});
+    at.push_back(multilayer::Point{c * std::sinh(static_cast<double>(k) * du), 0.0, face.z, face.side});
   }
   multilayer::Options options;
   options.tolerance = kEngineTolerance;
-  const multilayer::Load tyre{0.0, 0.0, a, layout_.tyres.front().pressure};
-  const std::vector<multilayer::Result> rows = multilayer::analyse(section_, {tyre}, at, options);
+  const multilayer::Load tyre{0.0, 0.0, a, layout.tyres.front().pressure};
+  return ProfileGeometry{c, du, multilayer::PreparedGeometry({tyre}, std::move(at), options)};
+}
+
+void StrainField::prepare_profile(const ProfileGeometry& profile) {
+  c_ = profile.c;
+  const double du = profile.du;
+  const std::size_t count = profile.prepared.points().size();
+  const std::vector<multilayer::Result> rows = profile.prepared.analyse(section_);
   engine_points_ += count;
   std::vector<double> rr(count), tt(count), zz(count);
   for (const multilayer::Result& row : rows) {

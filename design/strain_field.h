@@ -31,6 +31,19 @@ FaceDepth face_depth(const multilayer::Section& section, std::size_t layer, Face
 // The criterion's strain (horizontal_strain_max, or -ezz) of one result row.
 double strain_of(const multilayer::Result& row, StrainKind kind);
 
+// The length over which a field varies near the tyres: the depth, but no
+// less than a tenth of the tyre radius (the tyre edge at the surface).
+double field_scale(const TyreLayout& layout, const FaceDepth& face);
+
+// One tyre's radial profile on a face, out to `reach` (mm) from its centre:
+// the engine's points at r = c sinh(k du), prepared once for every season
+// (the same tyre, face and radii; only the moduli change).
+struct ProfileGeometry {
+  double c = 1.0, du = 1.0;
+  multilayer::PreparedGeometry prepared;
+};
+ProfileGeometry profile_geometry(const TyreLayout& layout, const FaceDepth& face, double reach);
+
 class StrainField {
  public:
   StrainField(multilayer::Section section, const TyreLayout& layout, FaceDepth face, StrainKind kind);
@@ -42,14 +55,12 @@ class StrainField {
   // Interpolated from the tyre's radial profile (prepare_profile first):
   // each tyre's radial and tangential strains, rotated and added.
   double interpolated(double x, double y) const;
-  // Computes the radial profile out to `reach` (mm) from a tyre centre.
-  void prepare_profile(double reach);
+  // Computes the radial profile at the points of `profile`.
+  void prepare_profile(const ProfileGeometry& profile);
 
   const TyreLayout& layout() const { return layout_; }
   const FaceDepth& face() const { return face_; }
-  // The length over which the field varies near the tyres: the depth, but
-  // no less than a tenth of the tyre radius (the tyre edge at the surface).
-  double scale() const;
+  double scale() const { return field_scale(layout_, face_); }
   std::size_t engine_points() const { return engine_points_; }
 
  private:
