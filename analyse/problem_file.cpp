@@ -393,6 +393,14 @@ Problem read_problem(const nlohmann::json& document, const std::string& source) 
   return problem;
 }
 
+void read_units(const nlohmann::json* units, Problem& problem) {
+  Reader{FieldReader(problem.source), problem}.read_units(units);
+}
+
+void read_layers(const nlohmann::json& layers, Problem& problem) {
+  Reader{FieldReader(problem.source), problem}.read_layers(layers);
+}
+
 Problem read_problem_file(const std::filesystem::path& path) {
   const std::string source = path.string();
   return read_problem(read_json_file(path, source), source);

@@ -26,4 +26,11 @@ Problem read_problem(const nlohmann::json& document, const std::string& source);
 // Reads and parses the file at `path`, named in messages as given.
 Problem read_problem_file(const std::filesystem::path& path);
 
+// The `units` (nullptr when absent) and the `layers` of a problem file, read
+// as read_problem reads them, into problem.units, .section, .layer_names and
+// .echo; messages name problem.source. For the files of other programs that
+// share these keys. Throws ProblemError.
+void read_units(const nlohmann::json* units, Problem& problem);
+void read_layers(const nlohmann::json& layers, Problem& problem);
+
 }  // namespace kestral::analyse

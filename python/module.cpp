@@ -12,4 +12,5 @@ PYBIND11_MODULE(_kestral, module) {
   kestral::python::bind_legacy(module);
   kestral::python::bind_result_columns(module);
   kestral::python::bind_file_writer(module);
+  kestral::python::bind_design(module);
 }

@@ -29,6 +29,7 @@ from ._errors import MissingFileError, NotAFolderError, FolderNotWritableError, 
 from .parallel import Failure, analyse_many
 from .problem import Layer, Load, PointLike, Problem, Section, spring
 from .results import Results
+from . import design  # noqa: E402  (kestral.design: design checks)
 
 __all__ = ["Failure", "FolderNotWritableError", "Layer", "Load", "MissingFileError",
            "NotAFolderError", "Problem", "Results", "Section", "analyse", "analyse_file",

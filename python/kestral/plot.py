@@ -24,7 +24,7 @@ if TYPE_CHECKING:
 # A problem to draw: a Problem, a dict laid out as a problem file, or a file.
 ProblemSource = Union["Problem", Mapping[str, object], str, "os.PathLike[str]"]
 
-__all__ = ["profile", "section_map", "draw_profile", "draw_map", "QUANTITIES"]
+__all__ = ["profile", "section_map", "draw_profile", "draw_map", "damage_vs_thickness", "QUANTITIES"]
 
 # Axis labels and legends of the table's quantities; a quantity without one
 # here is labelled by its kind and name.
@@ -435,3 +435,40 @@ def section_map(problem: ProblemSource, quantity: str = "szz", *,
     if ax is None:
         _, ax = plt.subplots(figsize=(8.0, 5.0))
     return draw_map(ax, results, quantity, nx, nz, float(plane_y))
+
+
+def damage_vs_thickness(problem: Any, *, thicknesses=None, count: int = 12, ax=None):
+    """Draws every criterion's damage against the thickness of the layer the
+    problem's "thickness" entry searches, on a logarithmic damage axis, with
+    the line D = 1 and the thickness the search found.
+
+    Parameters
+    ----------
+    problem : dict or path
+        A design problem of kestral-design with a "thickness" entry.
+    thicknesses : sequence of float, optional
+        Where to check (default: ``count`` evenly over its min..max).
+    ax : matplotlib Axes, optional
+        Where to draw (default: a new figure).
+
+    Returns
+    -------
+    matplotlib.axes.Axes
+    """
+    import matplotlib.pyplot as plt
+
+    from .design import damage_curve
+
+    curve = damage_curve(problem, thicknesses, count)
+    if ax is None:
+        _, ax = plt.subplots()
+    for name, damage in curve["damage"].items():
+        ax.semilogy(curve["thickness"], damage, marker="o", label=name)
+    ax.axhline(1.0, color="black", linewidth=0.8, linestyle="--", label="D = 1")
+    found = curve["found"]
+    if found is not None and found["status"] == "found":
+        ax.axvline(found["value"], color="grey", linewidth=0.8, label=f"needed: {found['value']:g}")
+    ax.set_xlabel(f"thickness of {curve['layer']}")
+    ax.set_ylabel("damage (Miner's sum)")
+    ax.legend()
+    return ax

@@ -67,6 +67,7 @@ TEST(AnalyseExamples, EveryProblemFileReproducesItsTable) {
   std::size_t problems = 0;
   for (const auto& folder : std::filesystem::directory_iterator(kExamples)) {
     if (!folder.is_directory()) continue;
+    if (folder.path().filename() == "design") continue;  // kestral-design's problems
     for (const auto& file : std::filesystem::directory_iterator(folder.path())) {
       if (file.path().extension() != ".json") continue;
       SCOPED_TRACE(file.path().string());
