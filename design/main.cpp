@@ -9,7 +9,8 @@
 
 #include <CLI/CLI.hpp>
 
-#include "analyse/replace_file.h"
+#include "files/file_replacement.h"
+#include "files/temporary_files.h"
 #include "design/design_report.h"
 #include "design/problem_reader.h"
 
@@ -46,14 +47,15 @@ int run(const CommandLine& command) {
     // The output is opened before the search runs, so that a file that
     // cannot be written fails at once. The one place a report file is
     // written.
-    std::optional<kestral::analyse::ReplacementFile> file;
-    if (!command.output.empty()) file.emplace(command.output);
+    kestral::files::FileReplacement file;
+    const bool to_file = !command.output.empty();
+    if (to_file) kestral::files::open_or_throw(file, command.output);
     DesignReport report = run_design(std::move(problem));
     for (const std::string& note : report_notes(report)) std::cerr << note << '\n';
-    const std::string format = !command.format.empty() ? command.format : file ? "csv" : "text";
-    write_report(report, format, file ? file->stream() : std::cout);
-    if (file) {
-      file->commit();
+    const std::string format = !command.format.empty() ? command.format : to_file ? "csv" : "text";
+    write_report(report, format, to_file ? file.stream() : std::cout);
+    if (to_file) {
+      kestral::files::commit_or_throw(file, command.output);
     } else if (!std::cout.flush()) {
       std::cerr << "kestral-design: cannot write the report to standard output\n";
       return 1;
@@ -97,5 +99,6 @@ int main(int argc, char** argv) {
   if (!command.output.empty() && std::filesystem::equivalent(command.input, command.output, error)) {
     return usage_error("-o " + command.output + " is the problem file itself");
   }
+  kestral::files::remove_temporary_files_on_signals();
   return run(command);
 }

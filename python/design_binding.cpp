@@ -24,7 +24,7 @@ namespace {
 // program names them.
 std::string report_of(const std::function<design::DesignProblem()>& read) {
   std::string text;
-  without_gil([&] {
+  without_gil([&](const std::atomic<bool>&) {
     design::DesignProblem problem = read();
     const std::string source = problem.base.source;
     try {
