@@ -1,6 +1,7 @@
 #include "analyse/csv_writer.h"
 
 #include <charconv>
+#include <cmath>
 
 namespace kestral::analyse {
 
@@ -29,7 +30,7 @@ void write_csv(const ResultTable& table, std::ostream& out) {
       if (c > 0) line += ',';
       if (column.is_text) {
         line += csv_field(column.texts[row]);
-      } else {
+      } else if (!std::isnan(column.numbers[row])) {  // NaN: a value missing, an empty field
         const auto result = std::to_chars(buffer, buffer + sizeof buffer, column.numbers[row]);
         line.append(buffer, result.ptr);
       }

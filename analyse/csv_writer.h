@@ -1,7 +1,8 @@
 // The table as CSV (RFC 4180 quoting, lines ending in a line feed like the
 // table of kestral-batch): a header of the column headings, then one line
 // per row. Numbers are written in the shortest form that reads back as the
-// same double (std::to_chars), so no digit the engine computed is lost.
+// same double (std::to_chars), so no digit the engine computed is lost; a
+// missing number (NaN: a failed fit of kestral-backcalc) is an empty field.
 #pragma once
 
 #include <ostream>

@@ -1,6 +1,7 @@
 #include "analyse/json_writer.h"
 
 #include <charconv>
+#include <cmath>
 #include <string>
 
 namespace kestral::analyse {
@@ -17,6 +18,8 @@ void write_json(const nlohmann::ordered_json& problem_echo, const ResultTable& t
       if (row > 0) line += ", ";
       if (column.is_text) {
         line += nlohmann::json(column.texts[row]).dump();
+      } else if (std::isnan(column.numbers[row])) {  // a value missing
+        line += "null";
       } else {
         const auto result = std::to_chars(buffer, buffer + sizeof buffer, column.numbers[row]);
         line.append(buffer, result.ptr);
