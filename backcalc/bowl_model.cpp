@@ -27,16 +27,17 @@ std::vector<double> BowlModel::deflections(const std::vector<double>& moduli) co
 
 std::vector<double> BowlModel::deflections_and_slopes(const std::vector<double>& moduli,
                                                       const std::vector<std::size_t>& searched,
-                                                      std::vector<std::vector<double>>& slopes) const {
+                                                      std::vector<std::vector<double>>& slopes,
+                                                      const std::vector<double>* known) const {
+  std::vector<double> bowl = known != nullptr ? *known : deflections(moduli);
   slopes.assign(searched.size(), std::vector<double>(points_.size()));
   for (std::size_t j = 0; j < searched.size(); ++j) {
-    std::vector<double> up = moduli, down = moduli;
-    up[searched[j]] *= std::exp(kLogStep);
-    down[searched[j]] *= std::exp(-kLogStep);
-    const std::vector<double> high = deflections(up), low = deflections(down);
-    for (std::size_t i = 0; i < points_.size(); ++i) slopes[j][i] = (high[i] - low[i]) / (2.0 * kLogStep);
+    std::vector<double> stepped = moduli;
+    stepped[searched[j]] *= std::exp(kLogStep);
+    const std::vector<double> high = deflections(stepped);
+    for (std::size_t i = 0; i < points_.size(); ++i) slopes[j][i] = (high[i] - bowl[i]) / kLogStep;
   }
-  return deflections(moduli);
+  return bowl;
 }
 
 }  // namespace kestral::backcalc

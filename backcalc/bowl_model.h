@@ -6,11 +6,13 @@
 // Method: multilayer::analyse at the sensors (surface points on the line
 // through the plate centre) under a uniform pressure of 1 MPa on the plate;
 // a drop's bowl is this one times its pressure (the model is linear in the
-// load). Slopes by central differences in ln E with step kLogStep:
-// truncation error about kLogStep^2 / 6 of the third derivative (1e-7
+// load). Slopes by forward differences in ln E with step kLogStep, one
+// engine run per searched modulus beyond the deflections themselves:
+// truncation error about kLogStep / 2 of the second derivative (5e-4
 // relative), rounding error about tolerance / kLogStep (1e-3 relative at
-// the default tolerance 1e-6); the fit's result depends on the deflections,
-// not on the slopes, which only steer the search and size the ranges.
+// the default tolerance 1e-6). The fit's result depends on the deflections,
+// not on the slopes, which only steer the search and size the ranges, so
+// this accuracy serves; central differences cost twice as much.
 //
 // Thread-safe: const members only; one model serves every thread.
 #pragma once
@@ -37,9 +39,11 @@ class BowlModel {
   std::vector<double> deflections(const std::vector<double>& moduli) const;
 
   // The same, and slopes[j][i] = d deflection_i / d ln E_searched[j].
+  // `known`, when given, holds deflections(moduli) already computed.
   std::vector<double> deflections_and_slopes(const std::vector<double>& moduli,
                                              const std::vector<std::size_t>& searched,
-                                             std::vector<std::vector<double>>& slopes) const;
+                                             std::vector<std::vector<double>>& slopes,
+                                             const std::vector<double>* known = nullptr) const;
 
   static constexpr double kLogStep = 1e-3;
 

@@ -27,11 +27,23 @@ class BowlMisfit final : public ceres::CostFunction {
 
   bool Evaluate(double const* const* parameters, double* residuals, double** jacobians) const override {
     try {
-      std::vector<double> moduli = moduli_at(parameters[0]);
-      std::vector<std::vector<double>> slopes;
+      const std::vector<double> moduli = moduli_at(parameters[0]);
       const bool slopes_wanted = jacobians != nullptr && jacobians[0] != nullptr;
-      const std::vector<double> unit = slopes_wanted ? model_.deflections_and_slopes(moduli, searched_, slopes)
-                                                     : model_.deflections(moduli);
+      // Ceres asks for the Jacobian at a point whose residuals it has just
+      // had, and the final evaluation is at Ceres's last point: what is
+      // known there is not computed again.
+      const bool known = last_moduli_ == moduli;
+      if (!known || (slopes_wanted && !last_has_slopes_)) {
+        if (slopes_wanted) {
+          last_unit_ = model_.deflections_and_slopes(moduli, searched_, last_slopes_, known ? &last_unit_ : nullptr);
+        } else {
+          last_unit_ = model_.deflections(moduli);
+        }
+        last_has_slopes_ = slopes_wanted || (known && last_has_slopes_);
+        last_moduli_ = moduli;
+      }
+      const std::vector<double>& unit = last_unit_;
+      const std::vector<std::vector<double>>& slopes = last_slopes_;
       const std::size_t n = unit.size(), m = searched_.size();
       for (std::size_t i = 0; i < n; ++i) {
         const double measured = drop_.deflections[i];
@@ -56,6 +68,8 @@ class BowlMisfit final : public ceres::CostFunction {
   }
 
   const std::string& failure() const { return failure_; }
+  // The deflections under 1 MPa of the last evaluation.
+  const std::vector<double>& last_unit() const { return last_unit_; }
 
  private:
   const BowlModel& model_;
@@ -64,6 +78,9 @@ class BowlMisfit final : public ceres::CostFunction {
   std::vector<double> moduli_;
   double pressure_;
   mutable std::string failure_;
+  mutable std::vector<double> last_moduli_, last_unit_;
+  mutable std::vector<std::vector<double>> last_slopes_;
+  mutable bool last_has_slopes_ = false;
 };
 
 ceres::Solver::Options solver_options() {
@@ -120,20 +137,20 @@ std::vector<double> log_ranges(const std::vector<double>& jacobian, std::size_t 
 DropFit fit_drop(const BowlModel& model, const Survey& survey, const Drop& drop) {
   if (!drop.fault.empty()) return failed(fault_code(drop.fault), drop.fault, 0);
   std::vector<std::size_t> searched;
-  std::vector<double> moduli;
   for (std::size_t k = 0; k < survey.moduli.size(); ++k) {
     if (survey.moduli[k].searched) searched.push_back(k);
-    moduli.push_back(survey.moduli[k].seed);
   }
   const std::size_t n = drop.deflections.size(), m = searched.size();
   std::vector<double> x(m);
-  for (std::size_t j = 0; j < m; ++j) x[j] = std::log(moduli[searched[j]]);
+  for (std::size_t j = 0; j < m; ++j) x[j] = std::log(survey.moduli[searched[j]].seed);
 
+  BowlMisfit misfit(model, survey, drop, searched);
   int iterations = 0;
   if (m > 0) {
-    auto* misfit = new BowlMisfit(model, survey, drop, searched);
-    ceres::Problem problem;  // owns the cost function
-    problem.AddResidualBlock(misfit, nullptr, x.data());
+    ceres::Problem::Options problem_options;
+    problem_options.cost_function_ownership = ceres::DO_NOT_TAKE_OWNERSHIP;
+    ceres::Problem problem(problem_options);
+    problem.AddResidualBlock(&misfit, nullptr, x.data());
     for (std::size_t j = 0; j < m; ++j) {
       problem.SetParameterLowerBound(x.data(), static_cast<int>(j), std::log(survey.moduli[searched[j]].min));
       problem.SetParameterUpperBound(x.data(), static_cast<int>(j), std::log(survey.moduli[searched[j]].max));
@@ -145,34 +162,28 @@ DropFit fit_drop(const BowlModel& model, const Survey& survey, const Drop& drop)
       return failed("no_convergence", "no convergence in " + std::to_string(kMaxFitIterations) + " iterations", iterations);
     }
     if (summary.termination_type != ceres::CONVERGENCE) {
-      return failed("engine", "the fit failed: " + (misfit->failure().empty() ? summary.message : misfit->failure()), iterations);
+      return failed("engine", "the fit failed: " + (misfit.failure().empty() ? summary.message : misfit.failure()), iterations);
     }
-    moduli = misfit->moduli_at(x.data());
   }
 
-  // The final engine evaluation at the reported moduli: misfit, bowl, ranges.
-  std::vector<double> unit;
-  std::vector<std::vector<double>> slopes;
-  try {
-    unit = model.deflections_and_slopes(moduli, searched, slopes);
-  } catch (const std::bad_alloc&) {
-    throw;
-  } catch (const std::exception& error) {
-    return failed("engine", std::string("the fit failed: ") + error.what(), iterations);
+  // The final engine evaluation at the reported moduli (Ceres's last
+  // point, whose deflections and slopes the cost function kept): misfit,
+  // bowl, ranges.
+  std::vector<double> residuals(n), jacobian(n * m);
+  double* jacobian_rows = jacobian.data();
+  const double* parameters = x.data();
+  if (!misfit.Evaluate(&parameters, residuals.data(), &jacobian_rows)) {
+    return failed("engine", "the fit failed: " + misfit.failure(), iterations);
   }
   const double pressure = drop.load / (std::numbers::pi * survey.plate_radius * survey.plate_radius);
   DropFit fit;
   fit.iterations = iterations;
-  fit.moduli = moduli;
+  fit.moduli = misfit.moduli_at(x.data());
   double sum = 0.0, allowed_growth = 0.0;
-  std::vector<double> jacobian(n * m);
   for (std::size_t i = 0; i < n; ++i) {
-    const double measured = drop.deflections[i];
-    fit.fit.push_back(pressure * unit[i]);
-    const double residual = (fit.fit[i] - measured) / measured;
-    sum += residual * residual;
-    allowed_growth += (survey.noise / measured) * (survey.noise / measured);
-    for (std::size_t j = 0; j < m; ++j) jacobian[i * m + j] = pressure * slopes[j][i] / measured;
+    fit.fit.push_back(pressure * misfit.last_unit()[i]);
+    sum += residuals[i] * residuals[i];
+    allowed_growth += (survey.noise / drop.deflections[i]) * (survey.noise / drop.deflections[i]);
   }
   fit.rms_percent = 100.0 * std::sqrt(sum / static_cast<double>(n));
   fit.range_percent.assign(survey.moduli.size(), 0.0);

@@ -24,6 +24,8 @@ using analyse::place_of_key;
 using nlohmann::json;
 using nlohmann::ordered_json;
 
+constexpr double kMaxModulusSpan = multilayer::kMaxModulusRatio / 10.0;
+
 struct Reader {
   FieldReader fields;
   Survey& survey;
@@ -149,18 +151,19 @@ struct Reader {
   }
 
   // Every modulus the search may reach must keep within the engine's ratio
-  // of the largest to the smallest modulus.
+  // of the largest to the smallest modulus, with a margin for the steps
+  // that take the slopes.
   void check_modulus_span() const {
     std::size_t low = 0, high = 0;
     for (std::size_t k = 1; k < survey.moduli.size(); ++k) {
       if (survey.moduli[k].min < survey.moduli[low].min) low = k;
       if (survey.moduli[k].max > survey.moduli[high].max) high = k;
     }
-    if (survey.moduli[high].max <= multilayer::kMaxModulusRatio * survey.moduli[low].min) return;
+    if (survey.moduli[high].max <= kMaxModulusSpan * survey.moduli[low].min) return;
     const double factor = survey.units.stress_factor();
     fields.fail("layers", "the moduli may range from " + number_text(survey.moduli[low].min / factor) + " (" + place_of_element("layers", low) +
                               ") to " + number_text(survey.moduli[high].max / factor) + " (" + place_of_element("layers", high) +
-                              "), more than 1e8 times apart, beyond the engine's reach");
+                              "), more than 1e7 times apart");
   }
 
   void read_plate(const json& plate) {
@@ -168,6 +171,14 @@ struct Reader {
     const double radius = positive(fields.required(plate, "plate", "radius"), "plate.radius");
     survey.plate_radius = in_engine_units(radius, survey.units.length_factor(), "plate.radius");
     survey.echo["plate"] = {{"radius", radius}};
+    // The engine needs every finite layer at least a small part of the
+    // plate radius thick.
+    const double length = survey.units.length_factor();
+    for (std::size_t k = 0; k + 1 < survey.section.layers.size(); ++k) {
+      if (survey.section.layers[k].thickness >= multilayer::kMinThicknessOverRadius * survey.plate_radius) continue;
+      fields.fail(place_of_key(place_of_element("layers", k), "thickness"),
+                  "is " + number_text(survey.section.layers[k].thickness / length) + ", less than 1e-3 of the plate radius (" + number_text(radius) + ")");
+    }
   }
 
   void read_sensors(const json& sensors) {
