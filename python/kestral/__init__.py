@@ -24,9 +24,11 @@ import numpy as np
 from . import _kestral
 from .problem import Layer, Load, Problem, Section, spring
 from .results import Results
+from .backcalc import backcalculate
 
 __all__ = ["Layer", "Load", "Problem", "Results", "Section", "analyse", "analyse_file",
            "analyse_problem", "run_legacy", "spring", "KEYWORD_SOURCE"]
+__all__ += ["backcalculate"]
 
 __version__ = _kestral.__version__
 

@@ -5,7 +5,7 @@ drawn across and the layers named. ``section_map``: one result over a
 vertical plane through the loads, as filled contours, with the loads drawn on
 the surface. Each computes its points with ``kestral.analyse`` and returns
 the matplotlib Axes; ``draw_profile`` and ``draw_map`` draw results already
-computed.
+computed. ``bowl``: the measured and fitted bowl of a backcalculated drop.
 """
 
 from __future__ import annotations
@@ -15,7 +15,9 @@ from typing import Any, Dict, List, Optional, Sequence, Tuple
 
 import numpy as np
 
-__all__ = ["profile", "section_map", "draw_profile", "draw_map", "QUANTITIES"]
+from .plot_bowl import bowl
+
+__all__ = ["profile", "section_map", "draw_profile", "draw_map", "bowl", "QUANTITIES"]
 
 # What each result column is, for axis labels and legends.
 QUANTITIES = {
