@@ -122,3 +122,19 @@ def test_bowl_plot_holds_the_measured_and_fitted_bowls(bowl_um):
     assert ax.get_ylabel() == "deflection (um)"
     with pytest.raises(ValueError, match="no drop with id 'nope'"):
         plot.bowl(r, drop="nope")
+
+
+EXAMPLE = pathlib.Path(os.environ.get("KESTRAL_SOURCE_DIR", pathlib.Path(__file__).parents[2])) / "examples" / "backcalculation"
+
+
+def test_the_example_survey_is_what_its_script_makes_and_its_table_what_the_program_gives(tmp_path):
+    subprocess.run([os.sys.executable, str(EXAMPLE / "make_survey.py"), str(tmp_path)], check=True)
+    for name in ("survey.json", "bowls.csv", "truth.csv"):
+        assert (tmp_path / name).read_text() == (EXAMPLE / name).read_text(), name
+    fresh = kestral.backcalculate(EXAMPLE / "survey.json")
+    kept = np.genfromtxt(EXAMPLE / "moduli.csv", delimiter=",", names=True, dtype=None, encoding="utf-8")
+    assert list(kept["status"]) == list(fresh["status"])
+    for layer in ("asphalt", "base", "subgrade"):
+        # The engine's deflections carry errors near the tolerance (1e-6):
+        # a change in the engine may move a fitted modulus by about that.
+        np.testing.assert_allclose(kept[f"E_{layer}"], fresh[f"E_{layer}"], rtol=1e-4)
