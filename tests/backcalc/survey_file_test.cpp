@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "analyse/json_document.h"
 #include "analyse/problem.h"
 #include "backcalc/survey_file.h"
 #include "tests/support/scratch_folder.h"
@@ -87,7 +86,7 @@ const std::vector<FileError> kFileErrors{
     {"/layers/1/thickness", nullptr, "s.json: layers[1].thickness: missing (only the last layer, the half-space, has none)"},
     {"/layers/2/thickness", 100, "s.json: layers[2].thickness: the last layer is the half-space and has no thickness"},
     {"/layers/1/interface_below", "glued", "s.json: layers[1].interface_below: is \"glued\", must be \"bonded\", \"frictionless\" or {\"spring\": stiffness}"},
-    {"/layers/0/thickness", 0.1, "s.json: layers[0].thickness: is 0.1, less than 1e-3 of the plate radius (150)"},
+    {"/layers/0/thickness", 0.1, "s.json: layer 1 of 3: thickness 0.1 is less than 1e-3 of the largest load radius 150"},
     {"/plate", nullptr, "s.json: plate: missing"},
     {"/plate/radius", 0, "s.json: plate.radius: is 0, must be above 0"},
     {"/sensors", nlohmann::json::array(), "s.json: sensors: must not be empty"},

@@ -61,7 +61,8 @@ void expect_same_table(const std::string& produced, const std::filesystem::path&
 TEST(AnalyseExamples, EveryProblemFileReproducesItsTable) {
   std::size_t problems = 0;
   for (const auto& folder : std::filesystem::directory_iterator(kExamples)) {
-    if (!folder.is_directory()) continue;
+    // examples/backcalculation holds a survey of kestral-backcalc.
+    if (!folder.is_directory() || folder.path().filename() == "backcalculation") continue;
     for (const auto& file : std::filesystem::directory_iterator(folder.path())) {
       if (file.path().extension() != ".json") continue;
       SCOPED_TRACE(file.path().string());
