@@ -3,18 +3,23 @@
 // to the logarithms of the searched moduli. The one place the fit meets the
 // engine.
 //
-// Method: multilayer::analyse at the sensors (surface points on the line
-// through the plate centre) under a uniform pressure of 1 MPa on the plate;
+// Method: the engine at the sensors (surface points on the line through the
+// plate centre) under a uniform pressure of 1 MPa on the plate, through a
+// multilayer::PreparedGeometry, which keeps what does not depend on the
+// layers from one set of moduli to the next (same bits as analyse());
 // a drop's bowl is this one times its pressure (the model is linear in the
 // load). Slopes by forward differences in ln E with step kLogStep, one
 // engine run per searched modulus beyond the deflections themselves:
 // truncation error about kLogStep / 2 of the second derivative (5e-4
 // relative), rounding error about tolerance / kLogStep (1e-3 relative at
-// the default tolerance 1e-6). The fit's result depends on the deflections,
+// the default tolerance 1e-6); when every modulus is searched and no
+// interface is a spring, the last slope comes free from the others (the
+// deflections scale as 1 / E when all moduli scale together). The fit's result depends on the deflections,
 // not on the slopes, which only steer the search and size the ranges, so
 // this accuracy serves; central differences cost twice as much.
 //
-// Thread-safe: const members only; one model serves every thread.
+// Thread-safe: const members only; one model serves every thread (the
+// prepared geometry shares what it keeps under its own lock).
 #pragma once
 
 #include <cstddef>
@@ -31,7 +36,7 @@ class BowlModel {
   // `tolerance` asked of the engine.
   BowlModel(multilayer::Section section, double plate_radius, std::vector<double> sensors, double tolerance);
 
-  std::size_t sensors() const { return points_.size(); }
+  std::size_t sensors() const { return geometry_.points().size(); }
 
   // Deflections (mm) at the sensors under 1 MPa on the plate, for the
   // moduli (MPa) of every layer. Throws multilayer::InvalidProblem when the
@@ -49,9 +54,8 @@ class BowlModel {
 
  private:
   multilayer::Section section_;
-  std::vector<multilayer::Load> plate_;
-  std::vector<multilayer::Point> points_;
-  multilayer::Options options_;
+  multilayer::PreparedGeometry geometry_;
+  bool homogeneous_ = true;  // no spring interface: deflections scale as 1/E
 };
 
 }  // namespace kestral::backcalc
