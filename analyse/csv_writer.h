@@ -1,8 +1,7 @@
 // The table as CSV (RFC 4180 quoting, lines ending in a line feed like the
 // table of kestral-batch): a header of the column headings, then one line
-// per row. Numbers are written in the shortest form that reads back as the
-// same double (std::to_chars), so no digit the engine computed is lost; a
-// missing number (NaN: a failed fit of kestral-backcalc) is an empty field.
+// per row. A missing number (NaN: a failed fit of kestral-backcalc) is an
+// empty field.
 #pragma once
 
 #include <ostream>
@@ -10,6 +9,7 @@
 #include <string_view>
 
 #include "analyse/result_table.h"
+#include "analyse/table_digits.h"
 
 namespace kestral::analyse {
 
@@ -17,6 +17,7 @@ namespace kestral::analyse {
 // a comma, a double quote, a CR or an LF; otherwise as it is.
 std::string csv_field(std::string_view text);
 
-void write_csv(const ResultTable& table, std::ostream& out);
+// Numbers as `digits` says (table_digits.h); the default keeps every bit.
+void write_csv(const ResultTable& table, std::ostream& out, const TableDigits& digits = {});
 
 }  // namespace kestral::analyse

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "analyse/problem.h"
+#include "files/input_file.h"
 
 namespace kestral::analyse {
 namespace {
@@ -134,14 +135,12 @@ nlohmann::json parse_json_text(std::string_view text, const std::string& source)
 }
 
 nlohmann::json read_json_file(const std::filesystem::path& path, const std::string& source) {
-  std::error_code error;
-  if (std::filesystem::is_directory(path, error)) {
-    throw ProblemError(source + ": cannot read: it is a folder");
+  std::string text;
+  try {
+    text = files::read_input_file(path, kMaxProblemFileBytes);
+  } catch (const files::InputFileError& error) {
+    throw ProblemError(source + ": cannot read: " + error.what());
   }
-  std::ifstream stream(path, std::ios::binary);
-  if (!stream) throw ProblemError(source + ": cannot read: " + std::strerror(errno));
-  std::string text(std::istreambuf_iterator<char>(stream), {});
-  if (stream.bad()) throw ProblemError(source + ": cannot read: " + std::strerror(errno));
   return parse_json_text(text, source);
 }
 

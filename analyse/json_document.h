@@ -4,6 +4,7 @@
 // value unseen).
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -17,8 +18,15 @@ namespace kestral::analyse {
 //   "<source>: layers[1].E: given twice"
 nlohmann::json parse_json_text(std::string_view text, const std::string& source);
 
-// Reads and parses the file at `path`, named `source` in the messages; a file
-// that cannot be read gives "<source>: cannot read: <reason>".
+// Largest problem file read: a million points (the limit of a problem)
+// written compactly fit in it; parsed, it takes about ten times as much
+// memory.
+inline constexpr std::size_t kMaxProblemFileBytes = std::size_t{32} << 20;
+
+// Reads and parses the file at `path`, named `source` in the messages,
+// through files/input_file.h (a device, FIFO or socket is refused at once).
+// A file that cannot be read gives "<source>: cannot read: <reason>"
+// ("not a regular file", "larger than 32 MiB", "Is a directory").
 nlohmann::json read_json_file(const std::filesystem::path& path, const std::string& source);
 
 }  // namespace kestral::analyse

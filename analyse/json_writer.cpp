@@ -1,14 +1,13 @@
 #include "analyse/json_writer.h"
 
-#include <charconv>
 #include <cmath>
 #include <string>
 
 namespace kestral::analyse {
 
-void write_json(const nlohmann::ordered_json& problem_echo, const ResultTable& table, std::ostream& out) {
+void write_json(const nlohmann::ordered_json& problem_echo, const ResultTable& table, std::ostream& out,
+                const TableDigits& digits) {
   out << "{\"problem\": " << problem_echo.dump() << ",\n \"columns\": {";
-  char buffer[64];
   std::string line;
   for (std::size_t c = 0; c < table.columns.size(); ++c) {
     const Column& column = table.columns[c];
@@ -21,8 +20,7 @@ void write_json(const nlohmann::ordered_json& problem_echo, const ResultTable& t
       } else if (std::isnan(column.numbers[row])) {  // a value missing
         line += "null";
       } else {
-        const auto result = std::to_chars(buffer, buffer + sizeof buffer, column.numbers[row]);
-        line.append(buffer, result.ptr);
+        line += table_number(column.numbers[row], 0.0, digits);
       }
       // Keep the line buffer small on long columns.
       if (line.size() > 1 << 16) {

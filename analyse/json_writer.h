@@ -12,9 +12,13 @@
 #include <nlohmann/json.hpp>
 
 #include "analyse/result_table.h"
+#include "analyse/table_digits.h"
 
 namespace kestral::analyse {
 
-void write_json(const nlohmann::ordered_json& problem_echo, const ResultTable& table, std::ostream& out);
+// --digits N applies (table_digits.h); by default every bit is written, and
+// so under kEstimate too: JSON is for programs.
+void write_json(const nlohmann::ordered_json& problem_echo, const ResultTable& table, std::ostream& out,
+                const TableDigits& digits = {});
 
 }  // namespace kestral::analyse

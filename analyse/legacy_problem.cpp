@@ -2,32 +2,17 @@
 
 #include <charconv>
 #include <cmath>
-#include <fstream>
-#include <iterator>
 #include <string>
 
-#include "driver/free_format_reader.h"
+#include "driver/dual_wheel.h"
 #include "driver/layer_search.h"
-#include "driver/problem_input.h"
-#include "driver/run.h"
+#include "driver/legacy_problem_reading.h"
 
 namespace kestral::analyse {
 namespace {
 
 using multilayer::Side;
 using nlohmann::ordered_json;
-
-// The legacy program reads a missing input file as an empty one, so its
-// first read fails with the end-of-file message; so does this.
-std::string legacy_file_content(const std::filesystem::path& path, const std::string& name, int unit) {
-  std::error_code error;
-  if (!std::filesystem::exists(path, error)) return {};
-  std::ifstream stream(path, std::ios::binary);
-  if (!stream || std::filesystem::is_directory(path, error)) {
-    throw ProblemError("cannot read file " + name + ", unit " + std::to_string(unit));
-  }
-  return {std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
-}
 
 // The value as typed: the shortest decimal text of the float, read as a
 // double.
@@ -60,19 +45,15 @@ Problem read_legacy_problem(const std::filesystem::path& problem_path) {
   const std::filesystem::path gauss_path = problem_path.parent_path() / "gauss.qua";
   const std::string gauss_name = gauss_path.string();
 
-  LayerSystem layers;
-  WheelLoad load;
-  EvalPoints points;
+  LegacyProblem legacy;
   try {
-    FreeFormatReader problem_file(legacy_file_content(problem_path, problem_name, 1), 1, problem_name);
-    FreeFormatReader gauss_file(legacy_file_content(gauss_path, gauss_name, 27), 27, gauss_name);
-    GaussRules rules;
-    read_gauss_rules(gauss_file, rules);
-    read_problem_head(problem_file, layers, load);
-    read_problem_points(problem_file, points, load);
+    legacy = read_legacy_problem_files({problem_path, gauss_path, problem_name, gauss_name});
   } catch (const InputError& error) {
     throw ProblemError(error.what());
   }
+  const LayerSystem& layers = legacy.layers;
+  const WheelLoad& load = legacy.load;
+  const EvalPoints& points = legacy.points;
 
   Problem problem;
   problem.source = problem_name;

@@ -2,9 +2,11 @@
 // for the general engine: the question the legacy report answers, asked
 // again at full accuracy.
 //
-// Both files go through the legacy reader, so every rejection has the legacy
+// Both files go through the legacy programs' own reader
+// (driver/legacy_problem_reading.h), so every rejection has the legacy
 // message (`KESTRAL.in: Poisson's ratio Mu(1) (item 3) is 0.6, must be 0 to
-// 0.5`); the quadrature rules are checked but not used. The legacy limits of
+// 0.5`): a device, FIFO or file over 4 MiB is refused at once, and the
+// quadrature rules must be Gauss-Legendre rules, though they are not used. The legacy limits of
 // the solution itself (30 result rows, points within 15, 20 or 50 contact
 // radii) do not apply: the general engine has no such limits.
 //

@@ -2,27 +2,33 @@
 // KESTRAL.in), one table of results as CSV or JSON. Exit status 0 for a
 // table written, 1 for a problem or file that failed (one line on standard
 // error, nothing written), 2 for a usage error.
+#include <algorithm>
 #include <filesystem>
 #include <iostream>
-#include <optional>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include <CLI/CLI.hpp>
 
+#include "analyse/command_inputs.h"
 #include "analyse/csv_writer.h"
 #include "analyse/json_fields.h"
 #include "analyse/json_writer.h"
 #include "analyse/legacy_problem.h"
 #include "analyse/problem_file.h"
 #include "analyse/progress.h"
-#include "analyse/replace_file.h"
 #include "analyse/run_problem.h"
+#include "analyse/table_digits.h"
+#include "files/file_replacement.h"
+#include "files/temporary_files.h"
 
 namespace {
 
 using namespace kestral::analyse;
 
 constexpr int kUsageError = 2;
+constexpr int kMaxJobs = 256;
 
 struct CommandLine {
   std::string input;
@@ -32,6 +38,9 @@ struct CommandLine {
   bool tolerance_given = false;
   int jobs = 0;
   bool legacy = false;
+  TableDigits digits;
+  bool digits_given = false;
+  bool microstrain = false;
 };
 
 int usage_error(const std::string& what) {
@@ -39,34 +48,46 @@ int usage_error(const std::string& what) {
   return kUsageError;
 }
 
+// Engine threads: as asked (or one per core), but never more than the
+// cores or the points: idle threads only cost memory.
+int engine_threads(int asked, std::size_t points) {
+  const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+  const std::size_t wanted = asked > 0 ? static_cast<std::size_t>(asked) : cores;
+  return static_cast<int>(std::max<std::size_t>(1, std::min({wanted, std::size_t{cores}, points})));
+}
+
 int run(const CommandLine& command) {
   try {
-    Problem problem = command.legacy ? read_legacy_problem(command.input) : read_problem_file(command.input);
+    Problem problem = command.legacy ? read_legacy_problem(command.input) : read_command_problem(command.input);
     for (const std::string& note : problem.notes) std::cerr << note << '\n';
     RunSettings settings;
-    settings.threads = command.jobs;
+    settings.threads = engine_threads(command.jobs, problem.points.size());
     if (command.tolerance_given) {
       settings.tolerance = command.tolerance;
       problem.echo["tolerance"] = command.tolerance;
     }
     // The output is opened before the engine runs, so that a file that
     // cannot be written fails at once, not after a long analysis.
-    std::optional<ReplacementFile> file;
-    if (!command.output.empty()) file.emplace(command.output);
+    kestral::files::FileReplacement file;
+    const bool to_file = !command.output.empty();
+    if (to_file) kestral::files::open_or_throw(file, command.output);
 
     ProgressLine progress(ProgressLine::terminal_for(problem.points.size()), problem.points.size());
     settings.progress = [&progress](std::size_t done, std::size_t) { progress.update(done); };
-    const ResultTable table = analyse_to_table(problem, settings);
+    ResultTable table = analyse_to_table(problem, settings);
     progress.finish();
+    if (command.microstrain) strains_in_microstrain(table);
 
-    std::ostream& out = file ? file->stream() : std::cout;
+    std::ostream& out = to_file ? file.stream() : std::cout;
     if (command.format == "json") {
-      write_json(problem.echo, table, out);
+      write_json(problem.echo, table, out, command.digits_given ? command.digits : TableDigits{});
     } else {
-      write_csv(table, out);
+      TableDigits digits = command.digits;
+      if (!command.digits_given) digits.mode = TableDigits::Mode::kEstimate;
+      write_csv(table, out, digits);
     }
-    if (file) {
-      file->commit();
+    if (to_file) {
+      kestral::files::commit_or_throw(file, command.output);
     } else if (!std::cout.flush()) {
       std::cerr << "kestral-analyse: cannot write the table to standard output\n";
       return 1;
@@ -86,9 +107,14 @@ int main(int argc, char** argv) {
   CLI::App app{"The general layered-elastic engine on a problem file: one table of stresses,\n"
                "displacements and strains (with error estimates) at every point.",
                "kestral-analyse"};
+  app.footer(kUsageFooter);
   app.set_version_flag("--version", "kestral-analyse " KESTRAL_VERSION);
   CommandLine command;
-  app.add_option("FILE", command.input, "problem file (JSON), or a KESTRAL.in with --legacy")->required();
+  std::string digits_text;
+  std::string strain_unit = "strain";
+  app.add_option("FILE", command.input,
+                 "problem file (JSON; - reads standard input), or a KESTRAL.in with --legacy")
+      ->required();
   app.add_option("-o", command.output, "write the table to FILE (replaced whole or not at all), not standard output")
       ->option_text("FILE");
   app.add_option("--format", command.format, "csv (the default) or json")
@@ -96,7 +122,16 @@ int main(int argc, char** argv) {
       ->option_text("csv|json");
   auto* tolerance = app.add_option("--tolerance", command.tolerance,
                                    "relative accuracy asked of the engine, above 1e-14 and at most 0.01 (replaces the file's)");
-  auto* jobs = app.add_option("-j", command.jobs, "threads, 1 to 256 (default: one per core)")->option_text("N");
+  auto* jobs = app.add_option("-j", command.jobs,
+                              "threads, 1 to 256 (default: one per core; never more than the cores or the points)")
+                   ->option_text("N");
+  auto* digits = app.add_option("--digits", digits_text,
+                                "significant digits of the results, 1 to 17, or all (every bit); default: CSV "
+                                "rounds each result at its error estimate, JSON keeps every bit")
+                     ->option_text("N|all");
+  app.add_option("--strain-unit", strain_unit, "strain (the default) or microstrain")
+      ->check(CLI::IsMember({"strain", "microstrain"}))
+      ->option_text("strain|microstrain");
   app.add_flag("--legacy", command.legacy, "FILE is a legacy KESTRAL.in (with gauss.qua beside it)");
   try {
     app.parse(argc, argv);
@@ -113,13 +148,21 @@ int main(int argc, char** argv) {
       return usage_error("--tolerance is " + number_text(command.tolerance) + ", must be " + kToleranceLimits);
     }
   }
-  if (jobs->count() > 0 && (command.jobs < 1 || command.jobs > 256)) {
-    return usage_error("-j is " + std::to_string(command.jobs) + ", must be 1 to 256");
+  if (jobs->count() > 0 && (command.jobs < 1 || command.jobs > kMaxJobs)) {
+    return usage_error("-j is " + std::to_string(command.jobs) + ", must be 1 to " + std::to_string(kMaxJobs));
   }
-  // Replacing the problem by its own table would lose the problem.
-  std::error_code error;
-  if (!command.output.empty() && std::filesystem::equivalent(command.input, command.output, error)) {
-    return usage_error("-o " + command.output + " is the problem file itself");
+  if (digits->count() > 0) {
+    command.digits_given = true;
+    if (!parse_table_digits(digits_text, command.digits) ||
+        command.digits.mode == TableDigits::Mode::kEstimate) {
+      return usage_error("--digits is " + digits_text + ", must be 1 to " + std::to_string(kMaxTableDigits) +
+                         " or all");
+    }
   }
+  command.microstrain = strain_unit == "microstrain";
+  if (const std::string refused = refused_inputs(command.input, command.output, command.legacy); !refused.empty()) {
+    return usage_error(refused);
+  }
+  kestral::files::remove_temporary_files_on_signals();
   return run(command);
 }

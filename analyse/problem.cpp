@@ -1,6 +1,6 @@
 #include "analyse/problem.h"
 
-#include "multilayer/validation.h"
+#include "multilayer/analysis.h"
 
 namespace kestral::analyse {
 

@@ -7,7 +7,7 @@
 
 #include "analyse/json_document.h"
 #include "analyse/json_fields.h"
-#include "multilayer/validation.h"
+#include "multilayer/analysis.h"
 
 namespace kestral::analyse {
 namespace {
@@ -141,7 +141,7 @@ struct Reader {
       if (stack[k].modulus < stack[low].modulus) low = k;
       if (stack[k].modulus > stack[high].modulus) high = k;
     }
-    if (stack[high].modulus <= multilayer::kMaxModulusRatio * stack[low].modulus) return;
+    if (multilayer::moduli_within_ratio(stack[low].modulus, stack[high].modulus)) return;
     const std::size_t later = std::max(low, high), earlier = std::min(low, high);
     const auto E = [&layers](std::size_t k) { return number_text(layers[k]["E"].get<double>()); };
     fields.fail(place_of_key(place_of_element("layers", later), "E"),
@@ -154,7 +154,7 @@ struct Reader {
   double largest_radius() const {
     double radius = 0.0;
     for (const LoadInput& load : problem.loads) {
-      radius = std::max(radius, load.by_force ? std::sqrt(load.force / (std::numbers::pi * load.pressure)) : load.radius);
+      radius = std::max(radius, load.by_force ? multilayer::Load::from_force(0, 0, load.force, load.pressure).radius : load.radius);
     }
     return radius;
   }
@@ -163,7 +163,7 @@ struct Reader {
   // the depth of the last interface.
   void check_reach(double value, const std::string& place) const {
     const double radius = largest_radius();
-    if (std::abs(value) * problem.units.length_factor() <= multilayer::kMaxRadiiFromOrigin * radius) return;
+    if (multilayer::within_reach(value * problem.units.length_factor(), radius)) return;
     fields.fail(place, "is " + number_text(value) + ", more than " + limit_text(multilayer::kMaxRadiiFromOrigin) + " load radii (" +
                            number_text(radius / problem.units.length_factor()) + ") from the origin");
   }
@@ -178,7 +178,7 @@ struct Reader {
     double depth = 0.0;
     for (std::size_t k = 0; k + 1 < problem.section.layers.size(); ++k) {
       depth += problem.section.layers[k].thickness;
-      if (depth <= multilayer::kMaxRadiiFromOrigin * radius) continue;
+      if (multilayer::within_reach(depth, radius)) continue;
       const double length = problem.units.length_factor();
       fields.fail(place_of_key(place_of_element("layers", k), "thickness"),
                   "puts the bottom of the layer " + number_text(depth / length) + " deep, more than " + limit_text(multilayer::kMaxRadiiFromOrigin) + " load radii (" +
@@ -191,7 +191,7 @@ struct Reader {
   void check_thin_layers(const json& layers) const {
     const double radius = largest_radius();
     for (std::size_t k = 0; k + 1 < problem.section.layers.size(); ++k) {
-      if (problem.section.layers[k].thickness >= multilayer::kMinThicknessOverRadius * radius) continue;
+      if (multilayer::thick_enough(problem.section.layers[k].thickness, radius)) continue;
       fields.fail(place_of_key(place_of_element("layers", k), "thickness"),
                   "is " + number_text(layers[k]["thickness"].get<double>()) +
                       ", less than " + limit_text(multilayer::kMinThicknessOverRadius) + " of the largest load radius (" + number_text(radius / problem.units.length_factor()) + ")");
@@ -230,6 +230,16 @@ struct Reader {
       const double pressure = checked(fields.required(object, place, "pressure"), place_of_key(place, "pressure"), positive, "above 0");
       load.pressure = pressure * problem.units.stress_factor();
       load_echo["pressure"] = pressure;
+      // A pressure that underflows (4e-320 MPa), or a contact radius
+      // sqrt(load / (pi pressure)) that overflows, is the pressure's fault:
+      // say so here, before the radius blames a layer or a point.
+      if (!std::isnormal(load.pressure)) {
+        fields.fail(place_of_key(place, "pressure"), "is " + number_text(pressure) + ", below the range of double precision");
+      }
+      if (load.by_force && !std::isfinite(multilayer::Load::from_force(0, 0, load.force, load.pressure).radius)) {
+        fields.fail(place_of_key(place, "pressure"), "is " + number_text(pressure) + ": the contact radius of the load " +
+                                                         "at this pressure is beyond the range of double precision");
+      }
       problem.loads.push_back(load);
       echo.push_back(load_echo);
     }

@@ -12,10 +12,10 @@
 #include <CLI/CLI.hpp>
 
 #include "analyse/progress.h"
-#include "analyse/replace_file.h"
 #include "backcalc/backcalc_table.h"
 #include "backcalc/backcalculate.h"
 #include "backcalc/survey_file.h"
+#include "files/file_replacement.h"
 
 namespace {
 
@@ -42,8 +42,9 @@ int run(const CommandLine& command) {
     const backcalc::Survey survey = backcalc::read_survey_file(command.input);
     // Opened before the fits, so that a file that cannot be written fails
     // at once, not after a long run.
-    std::optional<analyse::ReplacementFile> file;
-    if (!command.output.empty()) file.emplace(command.output);
+    files::FileReplacement file;
+    const bool to_file = !command.output.empty();
+    if (to_file) files::open_or_throw(file, command.output);
 
     const std::size_t total = survey.drops.size();
     analyse::ProgressLine progress(analyse::ProgressLine::terminal_for(total, kProgressMinDrops), total,
@@ -61,10 +62,10 @@ int run(const CommandLine& command) {
       std::cerr << backcalc::failure_line(survey, survey.drops[i], fits[i]) << '\n';
     }
     const analyse::ResultTable table = backcalc::make_backcalc_table(survey, fits);
-    std::ostream& out = file ? file->stream() : std::cout;
+    std::ostream& out = to_file ? static_cast<std::ostream&>(file.stream()) : std::cout;
     backcalc::write_backcalc(survey, table, command.format == "json", out);
-    if (file) {
-      file->commit();
+    if (to_file) {
+      files::commit_or_throw(file, command.output);
     } else if (!std::cout.flush()) {
       std::cerr << "kestral-backcalc: cannot write the table to standard output\n";
       return 1;

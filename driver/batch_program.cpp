@@ -6,7 +6,7 @@
 #include "driver/batch_pool.h"
 #include "driver/batch_progress.h"
 #include "driver/batch_table_target.h"
-#include "driver/file_replacement.h"
+#include "files/file_replacement.h"
 
 namespace kestral {
 
@@ -27,7 +27,7 @@ int batch_main(const std::vector<std::string>& arguments, std::ostream& out, std
     return 2;
   }
 
-  FileReplacement file;
+  files::FileReplacement file;
   std::ostream* csv = &out;
   if (options.csv_to_file) {
     if (!file.open(options.csv)) {

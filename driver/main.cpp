@@ -6,7 +6,7 @@
 #include "driver/kestral_command_line.h"
 #include "driver/run.h"
 #include "driver/standard_streams.h"
-#include "driver/temporary_files.h"
+#include "files/temporary_files.h"
 
 int main(int argc, char** argv) {
   // Before any file is opened: no file may take a standard descriptor.
@@ -20,6 +20,6 @@ int main(int argc, char** argv) {
     std::cerr << errors;
     return answered;
   }
-  kestral::remove_temporary_files_on_signals();
+  kestral::files::remove_temporary_files_on_signals();
   return kestral::MAIN__();
 }

@@ -1,5 +1,7 @@
 #include "driver/report_writer.h"
 
+#include <sys/stat.h>
+
 #include <cstdio>
 
 #include "format/format.h"
@@ -73,6 +75,11 @@ std::string progress_line(float Zc, float Rc) {
 }
 
 ReportFile::ReportFile(std::filesystem::path path) : path_(std::move(path)) {
+  // A device or FIFO is written directly at the first record: a probe would
+  // open a FIFO twice, and its reader would take the probe's close for the
+  // end of the report.
+  struct stat status {};
+  if (::stat(path_.c_str(), &status) == 0 && !S_ISREG(status.st_mode) && !S_ISDIR(status.st_mode)) return;
   // Append mode creates a missing file and never truncates an existing one.
   std::FILE* probe = std::fopen(path_.c_str(), "a");
   if (probe == nullptr) {

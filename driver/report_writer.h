@@ -7,7 +7,7 @@
 #include <string>
 
 #include "driver/problem_input.h"
-#include "driver/file_replacement.h"
+#include "files/file_replacement.h"
 #include "hankel/result_table.h"
 
 namespace kestral {
@@ -59,7 +59,7 @@ class ReportFile {
 
  private:
   std::filesystem::path path_;
-  FileReplacement replacement_;
+  files::FileReplacement replacement_;
   bool started_ = false;
   bool failed_ = false;
 };

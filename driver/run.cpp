@@ -10,9 +10,8 @@
 #include <string>
 
 #include "driver/free_format_reader.h"
-#include "driver/gauss_rule_check.h"
-#include "driver/input_file.h"
 #include "driver/layer_depth_limit.h"
+#include "driver/legacy_problem_reading.h"
 #include "driver/layer_search.h"
 #include "driver/point_limits.h"
 #include "driver/problem_input.h"
@@ -83,6 +82,8 @@ void add_second_wheel(RunRecord& rows) {
 
 }  // namespace
 
+LegacyInputFiles RunFiles::inputs() const { return {problem, gauss, problem_name, gauss_name}; }
+
 RunFiles RunFiles::in_folder(const std::filesystem::path& folder) {
   RunFiles files;
   files.problem = folder / "KESTRAL.in";
@@ -95,26 +96,22 @@ int run_analysis(const RunFiles& files, std::ostream& console, std::ostream& err
                  RunRecord* record) {
   std::optional<ReportFile> opened_report;
   try {
-    FreeFormatReader problem_file(read_input_file(files.problem, files.problem_name, 1), 1,
-                                  files.problem_name);
-    FreeFormatReader gauss_file(read_input_file(files.gauss, files.gauss_name, 27), 27,
-                                files.gauss_name);
+    LegacyProblemReader reader(files.inputs());
     ReportFile& report = opened_report.emplace(files.report);
 
-    GaussRules rules;
-    LayerSystem layers;
-    WheelLoad load;
-    EvalPoints points;
-    read_gauss_rules(gauss_file, rules);
-    check_gauss_legendre_rules(rules, files.gauss_name);
-    read_problem_head(problem_file, layers, load);
+    LegacyProblem problem;
+    reader.read_head(problem);
+    const GaussRules& rules = problem.rules;
+    const LayerSystem& layers = problem.layers;
+    const WheelLoad& load = problem.load;
+    const EvalPoints& points = problem.points;
     check_interface_depths(layers, load, files.problem_name);
 
     const auto echo = echo_records(layers, load);
     for (const std::string& line : echo) report.write(line);
     for (const std::string& line : echo) console << line << '\n';
 
-    read_problem_points(problem_file, points, load);
+    reader.read_points(problem);
     const bool single = load.wheel_flag == 1.0f;
     const bool dual = load.wheel_flag == 2.0f;
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "driver/dual_wheel.h"
+#include "driver/legacy_problem_reading.h"
 #include "driver/problem_input.h"
 #include "hankel/result_table.h"
 
@@ -23,6 +24,8 @@ struct RunFiles {
   std::string problem_name = "KESTRAL.in";
   std::string gauss_name = "gauss.qua";
 
+  // The two input files, for the reader.
+  LegacyInputFiles inputs() const;
   // The three files in `folder`, under their usual names.
   static RunFiles in_folder(const std::filesystem::path& folder);
 };

@@ -169,3 +169,7 @@ class Cancelled : public std::runtime_error {
 };
 
 }  // namespace kestral::multilayer
+
+// The checks and limits analyse() applies are part of the public interface:
+// a reader that names the place in its own file checks with them.
+#include "multilayer/validation.h"  // IWYU pragma: export

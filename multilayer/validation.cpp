@@ -32,6 +32,11 @@ namespace {
 
 [[noreturn]] void fail(const std::string& message) { throw InvalidProblem(message); }
 
+// A limit, a power of ten, as the messages show it: "1e8", "1e-3".
+std::string limit(double value) {
+  return "1e" + std::to_string(static_cast<int>(std::lround(std::log10(value))));
+}
+
 std::string item(const char* what, std::size_t index, std::size_t count) {
   return std::string(what) + " " + std::to_string(index + 1) + " of " + std::to_string(count);
 }
@@ -69,10 +74,10 @@ void check_layers(const Section& section) {
   }
   const auto [lo, hi] = std::minmax_element(layers.begin(), layers.end(),
                                             [](const Layer& a, const Layer& b) { return a.modulus < b.modulus; });
-  if (hi->modulus / lo->modulus > kMaxModulusRatio)
+  if (!moduli_within_ratio(lo->modulus, hi->modulus))
     fail("section: moduli " + shortest_double(lo->modulus) + " (layer " +
          std::to_string(lo - layers.begin() + 1) + ") and " + shortest_double(hi->modulus) + " (layer " +
-         std::to_string(hi - layers.begin() + 1) + ") are more than 1e8 apart");
+         std::to_string(hi - layers.begin() + 1) + ") are more than " + limit(kMaxModulusRatio) + " apart");
 }
 
 void check_loads(const std::vector<Load>& loads) {
@@ -82,9 +87,9 @@ void check_loads(const std::vector<Load>& loads) {
     const Load& l = loads[i];
     const std::string name = item("load", i, n);
     if (!(std::isfinite(l.x) && std::fabs(l.x) <= kMaxCoordinate))
-      fail(name + ": centre x must be finite and at most 1e100 in size, got " + shortest_double(l.x));
+      fail(name + ": centre x must be finite and at most " + limit(kMaxCoordinate) + " in size, got " + shortest_double(l.x));
     if (!(std::isfinite(l.y) && std::fabs(l.y) <= kMaxCoordinate))
-      fail(name + ": centre y must be finite and at most 1e100 in size, got " + shortest_double(l.y));
+      fail(name + ": centre y must be finite and at most " + limit(kMaxCoordinate) + " in size, got " + shortest_double(l.y));
     if (!finite_positive(l.radius)) fail(name + ": radius must be finite and > 0, got " + shortest_double(l.radius));
     if (!finite_positive(l.pressure))
       fail(name + ": pressure must be finite and > 0, got " + shortest_double(l.pressure));
@@ -107,9 +112,9 @@ void check_scales(const Section& section, const std::vector<Load>& loads) {
   const std::size_t n = section.layers.size();
   for (std::size_t i = 0; i + 1 < n; ++i) {
     const double h = section.layers[i].thickness;
-    if (h < kMinThicknessOverRadius * a_max)
+    if (!thick_enough(h, a_max))
       fail(item("layer", i, n) + ": thickness " + shortest_double(h) +
-           " is less than 1e-3 of the largest load radius " + shortest_double(a_max));
+           " is less than " + limit(kMinThicknessOverRadius) + " of the largest load radius " + shortest_double(a_max));
   }
 }
 
@@ -122,14 +127,14 @@ void check_points(const std::vector<Point>& points, double a_max) {
     // Built only on a fault: a problem may have a million points.
     const auto name = [&] { return item("point", i, n); };
     if (!(std::isfinite(p.x) && std::fabs(p.x) <= kMaxCoordinate))
-      fail(name() + ": x must be finite and at most 1e100 in size, got " + shortest_double(p.x));
+      fail(name() + ": x must be finite and at most " + limit(kMaxCoordinate) + " in size, got " + shortest_double(p.x));
     if (!(std::isfinite(p.y) && std::fabs(p.y) <= kMaxCoordinate))
-      fail(name() + ": y must be finite and at most 1e100 in size, got " + shortest_double(p.y));
+      fail(name() + ": y must be finite and at most " + limit(kMaxCoordinate) + " in size, got " + shortest_double(p.y));
     if (!(std::isfinite(p.z) && p.z >= 0.0 && p.z <= kMaxCoordinate))
-      fail(name() + ": depth z must be finite, >= 0 and at most 1e100, got " + shortest_double(p.z));
+      fail(name() + ": depth z must be finite, >= 0 and at most " + limit(kMaxCoordinate) + ", got " + shortest_double(p.z));
     for (const auto& [axis, value] : {std::pair<const char*, double>{"x", p.x}, {"y", p.y}, {"depth z", p.z}}) {
-      if (std::fabs(value) > kMaxRadiiFromOrigin * a_max)
-        fail(name() + ": " + axis + " " + shortest_double(value) + " is more than 1e12 load radii (" +
+      if (!within_reach(value, a_max))
+        fail(name() + ": " + axis + " " + shortest_double(value) + " is more than " + limit(kMaxRadiiFromOrigin) + " load radii (" +
              shortest_double(a_max) + ") from the origin");
     }
     switch (p.side) {
@@ -145,7 +150,7 @@ void check_points(const std::vector<Point>& points, double a_max) {
 
 void check_options(const Options& options) {
   if (!(options.tolerance > kMinTolerance && options.tolerance <= kMaxTolerance))
-    fail("options: tolerance must lie in (1e-14, 1e-2], got " + shortest_double(options.tolerance));
+    fail("options: tolerance must lie in (" + limit(kMinTolerance) + ", " + limit(kMaxTolerance) + "], got " + shortest_double(options.tolerance));
   if (options.threads < 0) fail("options: threads must be >= 0, got " + std::to_string(options.threads));
 }
 
@@ -158,9 +163,9 @@ double largest_radius(const std::vector<Load>& loads) {
 void check_load_centres(const std::vector<Load>& loads, double a_max) {
   for (std::size_t i = 0; i < loads.size(); ++i) {
     for (const auto& [axis, value] : {std::pair<const char*, double>{"x", loads[i].x}, {"y", loads[i].y}}) {
-      if (std::fabs(value) > kMaxRadiiFromOrigin * a_max)
+      if (!within_reach(value, a_max))
         fail(item("load", i, loads.size()) + ": centre " + axis + " " + shortest_double(value) +
-             " is more than 1e12 load radii (" + shortest_double(a_max) + ") from the origin");
+             " is more than " + limit(kMaxRadiiFromOrigin) + " load radii (" + shortest_double(a_max) + ") from the origin");
     }
   }
 }
@@ -177,8 +182,8 @@ void validate_problem(const Section& section, const std::vector<Load>& loads, co
   check_load_centres(loads, a_max);
   double depth = 0;
   for (std::size_t i = 0; i + 1 < section.layers.size(); ++i) depth += section.layers[i].thickness;
-  if (depth > kMaxRadiiFromOrigin * a_max)
-    fail("section: total thickness " + shortest_double(depth) + " is more than 1e12 load radii (" +
+  if (!within_reach(depth, a_max))
+    fail("section: total thickness " + shortest_double(depth) + " is more than " + limit(kMaxRadiiFromOrigin) + " load radii (" +
          shortest_double(a_max) + ")");
   check_points(points, a_max);
 }

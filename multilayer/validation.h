@@ -3,6 +3,7 @@
 // first, interface i below layer i) and the offending value.
 #pragma once
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -28,5 +29,18 @@ inline constexpr double kMaxModulusRatio = 1e8;
 inline constexpr double kMinThicknessOverRadius = 1e-3;
 inline constexpr double kMaxCoordinate = 1e100;
 inline constexpr double kMaxRadiiFromOrigin = 1e12;
+
+// The limits as tests, so that a reader which names the place in its own
+// file (analyse/problem_file.cpp) checks with validate_problem's arithmetic.
+// Moduli `lowest` and `highest` of a section close enough together.
+inline bool moduli_within_ratio(double lowest, double highest) { return !(highest / lowest > kMaxModulusRatio); }
+// A finite layer thick enough against the largest load radius.
+inline bool thick_enough(double thickness, double largest_radius) {
+  return !(thickness < kMinThicknessOverRadius * largest_radius);
+}
+// A coordinate (or depth) within the engine's reach from the origin.
+inline bool within_reach(double value, double largest_radius) {
+  return !(std::fabs(value) > kMaxRadiiFromOrigin * largest_radius);
+}
 
 }  // namespace kestral::multilayer

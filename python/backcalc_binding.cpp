@@ -2,6 +2,7 @@
 // the reader, the fits and the table of kestral-backcalc, so that results and
 // messages are the program's. The GIL is released from reading to the
 // finished table.
+#include <atomic>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -38,7 +39,8 @@ struct Backcalculation {
   analyse::ResultTable table;
 };
 
-void run(Backcalculation& done, const backcalc::BackcalcSettings& settings) {
+void run(Backcalculation& done, backcalc::BackcalcSettings settings, const std::atomic<bool>& cancel) {
+  settings.cancel = &cancel;
   done.fits = backcalc::backcalculate(done.survey, settings);
   done.table = backcalc::make_backcalc_table(done.survey, done.fits);
 }
@@ -80,9 +82,9 @@ py::dict backcalculate_document(const py::object& survey, const std::string& sou
     throw py::type_error(source + ": " + error.what());
   }
   Backcalculation done;
-  without_gil([&] {
+  without_gil([&](const std::atomic<bool>& cancel) {
     done.survey = backcalc::read_survey(document, source, {folder, std::nullopt});
-    run(done, settings);
+    run(done, settings, cancel);
   });
   return table_dict(std::move(done));
 }
@@ -90,9 +92,9 @@ py::dict backcalculate_document(const py::object& survey, const std::string& sou
 py::dict backcalculate_file(const std::string& path, int threads) {
   const backcalc::BackcalcSettings settings = settings_for(threads);
   Backcalculation done;
-  without_gil([&] {
+  without_gil([&](const std::atomic<bool>& cancel) {
     done.survey = backcalc::read_survey_file(path);
-    run(done, settings);
+    run(done, settings, cancel);
   });
   return table_dict(std::move(done));
 }
@@ -101,11 +103,11 @@ std::string backcalculate_json(const std::string& text, const std::optional<std:
                                const std::optional<std::string>& csv_text, const std::string& source, int threads) {
   const backcalc::BackcalcSettings settings = settings_for(threads);
   std::ostringstream out;
-  without_gil([&] {
+  without_gil([&](const std::atomic<bool>& cancel) {
     Backcalculation done;
     done.survey = backcalc::read_survey(analyse::parse_json_text(text, source), source,
                                         {folder.value_or("."), csv_text});
-    run(done, settings);
+    run(done, settings, cancel);
     backcalc::write_backcalc(done.survey, done.table, true, out);
   });
   return out.str();

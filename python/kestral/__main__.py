@@ -10,6 +10,7 @@ errors status 2.
 from __future__ import annotations
 
 import argparse
+import io
 import os
 import sys
 from typing import List, Optional, Tuple
@@ -33,6 +34,21 @@ def _grid(text: str) -> Tuple[int, int]:
     return nx, nz
 
 
+def _check_picture_name(output: str) -> None:
+    """Refuses, before any work, a picture file whose extension names no
+    format matplotlib writes."""
+    from matplotlib.backend_bases import FigureCanvasBase
+
+    formats = FigureCanvasBase.get_supported_filetypes()
+    extension = os.path.splitext(output)[1][1:]
+    if not extension:
+        raise ValueError(f"{output}: no extension to tell the picture format: end the name "
+                         f"in .png, .pdf or .svg (or .{', .'.join(sorted(formats))})")
+    if extension.lower() not in formats:
+        raise ValueError(f"{output}: .{extension} is not a picture format matplotlib writes: "
+                         f"use .png, .pdf or .svg (or .{', .'.join(sorted(formats))})")
+
+
 def _parser() -> argparse.ArgumentParser:
     parser = argparse.ArgumentParser(prog="python3 -m kestral",
                                      description="Pictures of a kestral-analyse problem file.")
@@ -54,18 +70,34 @@ def _parser() -> argparse.ArgumentParser:
 
 
 def main(argv: Optional[List[str]] = None) -> int:
+    """Runs ``python3 -m kestral`` with ``argv`` (default: the command line).
+
+    Parameters
+    ----------
+    argv : list of str, optional
+        The arguments after the program's name.
+
+    Returns
+    -------
+    int
+        The exit status: 0 when the picture was written, 1 after a one-line
+        message on standard error (usage errors exit with status 2).
+    """
     arguments = _parser().parse_args(argv)
     import matplotlib
 
     matplotlib.use("Agg")
     import matplotlib.pyplot as plt
 
-    from . import plot
+    from . import _kestral, plot
 
     try:
         folder = os.path.dirname(arguments.output) or "."
         if not os.path.isdir(folder):
             raise ValueError(f"{arguments.output}: cannot be written: no folder {folder}")
+        _check_picture_name(arguments.output)
+        if arguments.map:
+            plot.check_map_grid(*arguments.grid)
         if arguments.map:
             if arguments.profile:
                 raise ValueError("--map and --profile draw different pictures: give one")
@@ -81,14 +113,15 @@ def main(argv: Optional[List[str]] = None) -> int:
                               depth=arguments.depth)
         ax.figure.tight_layout()
         output = arguments.output
-        temporary = output + ".partial" + os.path.splitext(output)[1]
+        # Drawn in memory, then written whole or not at all by the programs'
+        # own writer: no partial picture, no temporary file left behind.
+        extension = os.path.splitext(output)[1][1:]
+        picture = io.BytesIO()
+        ax.figure.savefig(picture, dpi=120, format=extension or None)
         try:
-            ax.figure.savefig(temporary, dpi=120)
-            os.replace(temporary, output)
+            _kestral.write_file(output, picture.getvalue())
         except OSError as error:
-            if os.path.exists(temporary):
-                os.remove(temporary)
-            raise ValueError(f"{output}: cannot be written: {error.strerror}") from None
+            raise ValueError(str(error)) from None
         plt.close(ax.figure)
     except (ValueError, KeyError) as error:
         message = error.args[0] if isinstance(error, KeyError) else str(error)

@@ -99,7 +99,7 @@ TEST(AnalyseRun, JsonHoldsTheSameColumnsAndTheProblemAsUnderstood) {
   EXPECT_EQ(keys, table.header);
   // Same tolerance on the command line as in the CSV run's file: compare
   // against a CSV run at 1e-6.
-  const CsvTable loose = parse_csv(run_program_in(folder.path(), kAnalyse, {"p.json", "--tolerance", "1e-6"}).console);
+  const CsvTable loose = parse_csv(run_program_in(folder.path(), kAnalyse, {"p.json", "--tolerance", "1e-6", "--digits", "all"}).console);
   for (const std::string& heading : table.header) {
     if (columns[heading][0].is_string()) {
       EXPECT_EQ(columns[heading].get<std::vector<std::string>>(), loose.texts(heading)) << heading;
@@ -206,7 +206,7 @@ TEST(AnalyseRun, ImperialUnitsGiveTheSameResults) {
                   {{"x", 310 * L}, {"y", 20 * L}, {"radius", 90 * L}, {"pressure", 0.7 * S}}};
     p["grid"] = {{"x", {0, 155 * L, 400 * L}}, {"y", {0, 100 * L}}, {"z", {0, 75 * L, 300 * L, 600 * L}}};
     write_text(folder.path() / "p.json", p.dump());
-    const ProgramRun run = run_program_in(folder.path(), kAnalyse, {"p.json"});
+    const ProgramRun run = run_program_in(folder.path(), kAnalyse, {"p.json", "--digits", "all"});
     EXPECT_EQ(run.status, 0) << run.errors;
     return parse_csv(run.console);
   };

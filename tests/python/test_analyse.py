@@ -105,7 +105,7 @@ def test_to_pandas_is_the_programs_csv(problem_file):
     import io
 
     name, path = problem_file
-    run = run_program(path)
+    run = run_program(path, "--digits", "all")
     assert run.returncode == 0, run.stderr
     csv = pandas.read_csv(io.StringIO(run.stdout), float_precision="round_trip",
                           keep_default_na=False)

@@ -1,17 +1,19 @@
-#include "driver/temporary_files.h"
+#include "files/temporary_files.h"
 
 #include <limits.h>
 #include <signal.h>
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
+#include <cerrno>
 #include <cstring>
 #include <mutex>
 #include <string>
 
-namespace kestral {
+namespace kestral::files {
 namespace {
 
 // A slot is free, being filled or changed, or listed.
@@ -35,7 +37,8 @@ std::atomic<int> creations_in_flight{0};
 std::atomic<bool> ending{false};
 static_assert(std::atomic<bool>::is_always_lock_free, "the handler writes the flag");
 
-constexpr int kCleanedSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE};
+// ".", the stem, ".XXXXXX": the stem keeps at most this many bytes.
+constexpr std::size_t kMaxStemBytes = NAME_MAX - 8;
 
 extern "C" void remove_and_reraise(int signal_number) {
   ending.store(true);
@@ -50,13 +53,18 @@ extern "C" void remove_and_reraise(int signal_number) {
   ::raise(signal_number);
 }
 
+sigset_t cleaned_set() {
+  sigset_t set;
+  sigemptyset(&set);
+  for (const int s : cleaned_signals()) sigaddset(&set, s);
+  return set;
+}
+
 // Holds off the cleaned signals in this thread for its lifetime.
 class SignalsHeld {
  public:
   SignalsHeld() {
-    sigset_t held;
-    sigemptyset(&held);
-    for (const int s : kCleanedSignals) sigaddset(&held, s);
+    static const sigset_t held = cleaned_set();
     pthread_sigmask(SIG_BLOCK, &held, &previous_);
   }
   ~SignalsHeld() { pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
@@ -81,16 +89,35 @@ void list(const std::string& path) {
 
 }  // namespace
 
+const std::vector<int>& cleaned_signals() {
+  static const std::vector<int> signals = [] {
+    std::vector<int> s = {SIGINT,  SIGTERM,   SIGHUP,  SIGPIPE, SIGQUIT, SIGABRT,
+                          SIGALRM, SIGVTALRM, SIGPROF, SIGUSR1, SIGUSR2, SIGXCPU,
+                          SIGXFSZ, SIGIO,     SIGPWR};
+#ifdef SIGSTKFLT
+    s.push_back(SIGSTKFLT);
+#endif
+    for (int r = SIGRTMIN; r <= SIGRTMAX; ++r) s.push_back(r);
+    return s;
+  }();
+  return signals;
+}
+
 std::filesystem::path create_temporary_file(const std::filesystem::path& folder,
                                             const std::string& stem) {
   std::error_code error;
   std::filesystem::path absolute = std::filesystem::absolute(folder, error);
   if (error) absolute = folder;
-  std::string name = (absolute / ("." + stem + ".XXXXXX")).string();
+  std::string leaf = ".";
+  leaf.append(stem, 0, std::min(stem.size(), kMaxStemBytes));
+  leaf += ".XXXXXX";
+  std::string name = (absolute / leaf).string();
   const SignalsHeld held;  // in this thread; other threads see the count
   creations_in_flight.fetch_add(1);
   const auto done = [](std::filesystem::path made) {
+    const int saved = errno;
     creations_in_flight.fetch_sub(1);
+    errno = saved;
     return made;
   };
   if (ending.load()) return done({});
@@ -117,15 +144,19 @@ void forget_temporary_file(const std::filesystem::path& path) {
 }
 
 void remove_temporary_files_on_signals() {
-  for (const int s : kCleanedSignals) {
-    struct sigaction previous {};
-    if (::sigaction(s, nullptr, &previous) == 0 && previous.sa_handler == SIG_IGN) continue;
-    struct sigaction action {};
-    action.sa_handler = remove_and_reraise;
-    sigemptyset(&action.sa_mask);
-    for (const int other : kCleanedSignals) sigaddset(&action.sa_mask, other);
-    ::sigaction(s, &action, nullptr);
-  }
+  static std::once_flag installed;
+  std::call_once(installed, [] {
+    const sigset_t all = cleaned_set();
+    for (const int s : cleaned_signals()) {
+      struct sigaction previous {};
+      if (::sigaction(s, nullptr, &previous) != 0) continue;
+      if ((previous.sa_flags & SA_SIGINFO) != 0 || previous.sa_handler != SIG_DFL) continue;
+      struct sigaction action {};
+      action.sa_handler = remove_and_reraise;
+      action.sa_mask = all;
+      ::sigaction(s, &action, nullptr);
+    }
+  });
 }
 
-}  // namespace kestral
+}  // namespace kestral::files

@@ -1,20 +1,26 @@
 // A file replaced whole: untouched until commit, replaced with its mode kept,
 // through a symbolic link onto the link's target, directly for a device, and
 // never leaving a temporary file behind.
-#include "driver/file_replacement.h"
+#include "files/file_replacement.h"
 
 #include <gtest/gtest.h>
+
+#include <limits.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
 
-#include "driver/temporary_files.h"
+#include "files/temporary_files.h"
 #include "tests/support/program_run.h"
 
-namespace kestral::testing {
+namespace kestral::files {
 namespace {
+
+using testing::read_text;
+using testing::ScratchFolder;
+using testing::write_text;
 
 namespace fs = std::filesystem;
 
@@ -97,6 +103,42 @@ TEST(FileReplacement, FolderThatCannotBeWrittenFails) {
   EXPECT_FALSE(nowhere.commit());
 }
 
+// The messages of the one-call writer, and nothing left behind by a target
+// that is refused.
+TEST(FileReplacement, RefusedTargetsSayWhyAndLeaveNothing) {
+  ScratchFolder folder;
+  const auto refusal = [](const fs::path& target) -> std::string {
+    try {
+      write_whole_file(target, "x\n");
+    } catch (const FileWriteError& error) {
+      return error.what();
+    }
+    return "";
+  };
+  const fs::path missing = folder.path() / "no" / "table.csv";
+  EXPECT_EQ(refusal(missing), missing.string() + ": cannot write: No such file or directory");
+  EXPECT_EQ(refusal(folder.path()), folder.path().string() + ": cannot write: Is a directory");
+  EXPECT_EQ(refusal("/dev/full"), "/dev/full: cannot write: No space left on device");
+  EXPECT_EQ(names_in(folder.path()), std::vector<std::string>{});
+}
+
+// The longest valid name still gets its temporary file beside it; hard links
+// keep the old content under their other names; private files stay private.
+TEST(FileReplacement, LongNamesHardLinksAndModes) {
+  ScratchFolder folder;
+  const fs::path longest = folder.path() / std::string(NAME_MAX, 'n');
+  write_whole_file(longest, "a\n");
+  EXPECT_EQ(read_text(longest), "a\n");
+  const fs::path target = folder.path() / "t.csv";
+  write_text(target, "old\n");
+  fs::create_hard_link(target, folder.path() / "other");
+  fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write);
+  write_whole_file(target, "new\n");
+  EXPECT_EQ(read_text(target), "new\n");
+  EXPECT_EQ(read_text(folder.path() / "other"), "old\n");
+  EXPECT_EQ(fs::status(target).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+}
+
 TEST(TemporaryFiles, CreatedHiddenBesideAndForgotten) {
   ScratchFolder folder;
   const fs::path temporary = create_temporary_file(folder.path(), "KESTRAL.out");
@@ -110,4 +152,4 @@ TEST(TemporaryFiles, CreatedHiddenBesideAndForgotten) {
 }
 
 }  // namespace
-}  // namespace kestral::testing
+}  // namespace kestral::files
