@@ -1,5 +1,7 @@
 #include "analyse/csv_writer.h"
 
+#include <cmath>
+
 #include "analyse/table_digits.h"
 
 namespace kestral::analyse {
@@ -32,6 +34,8 @@ void write_csv(const ResultTable& table, std::ostream& out, const TableDigits& d
       if (c > 0) line += ',';
       if (column.is_text) {
         line += csv_field(column.texts[row]);
+      } else if (std::isnan(column.numbers[row])) {
+        // a value missing (a failed fit of kestral-backcalc): an empty field
       } else {
         const double value = column.numbers[row];
         const int error = errors[c];

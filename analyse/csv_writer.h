@@ -1,6 +1,7 @@
 // The table as CSV (RFC 4180 quoting, lines ending in a line feed like the
 // table of kestral-batch): a header of the column headings, then one line
-// per row.
+// per row. A missing number (NaN: a failed fit of kestral-backcalc) is an
+// empty field.
 #pragma once
 
 #include <ostream>

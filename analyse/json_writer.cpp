@@ -1,5 +1,6 @@
 #include "analyse/json_writer.h"
 
+#include <cmath>
 #include <string>
 
 namespace kestral::analyse {
@@ -16,6 +17,8 @@ void write_json(const nlohmann::ordered_json& problem_echo, const ResultTable& t
       if (row > 0) line += ", ";
       if (column.is_text) {
         line += nlohmann::json(column.texts[row]).dump();
+      } else if (std::isnan(column.numbers[row])) {  // a value missing
+        line += "null";
       } else {
         line += table_number(column.numbers[row], 0.0, digits);
       }

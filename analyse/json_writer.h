@@ -2,8 +2,9 @@
 //   {"problem": <the problem as understood, defaults filled in>,
 //    "columns": {"point": [1, 2, ...], "x_mm": [...], ..., "side": ["inside", ...]}}
 // Columns are keyed by their headings in table order; numbers are written
-// in the shortest form that reads back as the same double. Written as it
-// goes, so that a large table is never held twice in memory.
+// in the shortest form that reads back as the same double, a missing one
+// (NaN) as null. Written as it goes, so that a large table is never held
+// twice in memory.
 #pragma once
 
 #include <ostream>

@@ -73,49 +73,11 @@ struct Reader {
   void read_units(const json* units) {
     if (units != nullptr) {
       fields.expect_object(*units, "units", {"length", "stress", "force"});
-      if (const json* length = FieldReader::member(*units, "length")) {
-        const auto unit = length_unit_named(fields.text(*length, "units.length"));
-        if (!unit) fields.fail("units.length", "is \"" + length->get<std::string>() + "\", must be one of " + std::string(kLengthUnitNames));
-        problem.units.length = *unit;
-      }
-      if (const json* stress = FieldReader::member(*units, "stress")) {
-        const auto unit = stress_unit_named(fields.text(*stress, "units.stress"));
-        if (!unit) fields.fail("units.stress", "is \"" + stress->get<std::string>() + "\", must be one of " + std::string(kStressUnitNames));
-        problem.units.stress = *unit;
-      }
-      if (const json* force = FieldReader::member(*units, "force")) {
-        const auto unit = force_unit_named(fields.text(*force, "units.force"));
-        if (!unit) fields.fail("units.force", "is \"" + force->get<std::string>() + "\", must be one of " + std::string(kForceUnitNames));
-        problem.units.force = *unit;
-      }
+      problem.units = read_unit_names(fields, *units);
     }
     problem.echo["units"] = {{"length", unit_name(problem.units.length)},
                              {"stress", unit_name(problem.units.stress)},
                              {"force", unit_name(problem.units.force)}};
-  }
-
-  void read_interface(const json& value, const std::string& place, multilayer::Interface& interface,
-                      ordered_json& echo) const {
-    if (value.is_string()) {
-      const std::string kind = value.get<std::string>();
-      if (kind == "bonded") {
-        interface.kind = InterfaceKind::bonded;
-      } else if (kind == "frictionless") {
-        interface.kind = InterfaceKind::frictionless;
-      } else {
-        fields.fail(place, "is \"" + kind + "\", must be \"bonded\", \"frictionless\" or {\"spring\": stiffness}");
-      }
-      echo = kind;
-      return;
-    }
-    if (!value.is_object()) fields.fail(place, "must be \"bonded\", \"frictionless\" or {\"spring\": stiffness}");
-    fields.expect_object(value, place, {"spring"});
-    const std::string spring_place = place_of_key(place, "spring");
-    const double stiffness = checked(fields.required(value, place, "spring"), spring_place,
-                                     [](double k) { return k >= 0.0; }, "0 or more");
-    interface.kind = InterfaceKind::spring;
-    interface.spring_stiffness = stiffness * problem.units.stress_factor() / problem.units.length_factor();
-    echo = {{"spring", stiffness}};
   }
 
   void read_layers(const json& layers) {
@@ -158,7 +120,7 @@ struct Reader {
         layer_echo["thickness"] = h;
         ordered_json interface_echo = "bonded";
         if (interface != nullptr) {
-          read_interface(*interface, place_of_key(place, "interface_below"), layer.below, interface_echo);
+          read_interface(fields, problem.units, *interface, place_of_key(place, "interface_below"), layer.below, interface_echo);
         }
         layer_echo["interface_below"] = interface_echo;
       }
@@ -368,6 +330,50 @@ struct Reader {
 };
 
 }  // namespace
+
+Units read_unit_names(const FieldReader& fields, const nlohmann::json& units) {
+  Units result;
+  if (const json* length = FieldReader::member(units, "length")) {
+    const auto unit = length_unit_named(fields.text(*length, "units.length"));
+    if (!unit) fields.fail("units.length", "is \"" + length->get<std::string>() + "\", must be one of " + std::string(kLengthUnitNames));
+    result.length = *unit;
+  }
+  if (const json* stress = FieldReader::member(units, "stress")) {
+    const auto unit = stress_unit_named(fields.text(*stress, "units.stress"));
+    if (!unit) fields.fail("units.stress", "is \"" + stress->get<std::string>() + "\", must be one of " + std::string(kStressUnitNames));
+    result.stress = *unit;
+  }
+  if (const json* force = FieldReader::member(units, "force")) {
+    const auto unit = force_unit_named(fields.text(*force, "units.force"));
+    if (!unit) fields.fail("units.force", "is \"" + force->get<std::string>() + "\", must be one of " + std::string(kForceUnitNames));
+    result.force = *unit;
+  }
+  return result;
+}
+
+void read_interface(const FieldReader& fields, const Units& units, const nlohmann::json& value,
+                    const std::string& place, multilayer::Interface& interface, nlohmann::ordered_json& echo) {
+  if (value.is_string()) {
+    const std::string kind = value.get<std::string>();
+    if (kind == "bonded") {
+      interface.kind = InterfaceKind::bonded;
+    } else if (kind == "frictionless") {
+      interface.kind = InterfaceKind::frictionless;
+    } else {
+      fields.fail(place, "is \"" + kind + "\", must be \"bonded\", \"frictionless\" or {\"spring\": stiffness}");
+    }
+    echo = kind;
+    return;
+  }
+  if (!value.is_object()) fields.fail(place, "must be \"bonded\", \"frictionless\" or {\"spring\": stiffness}");
+  fields.expect_object(value, place, {"spring"});
+  const std::string spring_place = place_of_key(place, "spring");
+  const double stiffness = fields.number(fields.required(value, place, "spring"), spring_place);
+  if (!(stiffness >= 0.0)) fields.fail(spring_place, "is " + number_text(stiffness) + ", must be 0 or more");
+  interface.kind = InterfaceKind::spring;
+  interface.spring_stiffness = stiffness * units.stress_factor() / units.length_factor();
+  echo = {{"spring", stiffness}};
+}
 
 Problem read_problem(const nlohmann::json& document, const std::string& source) {
   Problem problem;

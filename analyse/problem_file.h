@@ -15,6 +15,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "analyse/json_fields.h"
 #include "analyse/problem.h"
 
 namespace kestral::analyse {
@@ -22,6 +23,15 @@ namespace kestral::analyse {
 // Reads a parsed problem file; `source` names it in the messages. Throws
 // ProblemError.
 Problem read_problem(const nlohmann::json& document, const std::string& source);
+
+// Pieces other problem files share (kestral-backcalc's survey file):
+// the "length", "stress" and "force" members of a "units" object the caller
+// has checked with expect_object (each absent one: mm, MPa, N), and an
+// `interface_below` value at `place` (into `interface`, in engine units, and
+// its echo). Throw ProblemError.
+Units read_unit_names(const FieldReader& fields, const nlohmann::json& units);
+void read_interface(const FieldReader& fields, const Units& units, const nlohmann::json& value,
+                    const std::string& place, multilayer::Interface& interface, nlohmann::ordered_json& echo);
 
 // Reads and parses the file at `path`, named in messages as given.
 Problem read_problem_file(const std::filesystem::path& path);

@@ -9,18 +9,25 @@
 #include <cstddef>
 #include <ostream>
 #include <string>
+#include <string_view>
 
 namespace kestral::analyse {
 
 inline constexpr std::size_t kProgressMinPoints = 5000;
 
+// Whose progress, of what: kestral-backcalc counts drops.
+struct ProgressWords {
+  std::string_view program = "kestral-analyse";
+  std::string_view items = "points";
+};
+
 // The line for `done` of `total` points after `seconds`.
-std::string progress_text(std::size_t done, std::size_t total, double seconds);
+std::string progress_text(std::size_t done, std::size_t total, double seconds, ProgressWords words = {});
 
 class ProgressLine {
  public:
   // `out` is null when nothing is to be shown.
-  ProgressLine(std::ostream* out, std::size_t total);
+  ProgressLine(std::ostream* out, std::size_t total, ProgressWords words = {});
   ~ProgressLine();
   ProgressLine(const ProgressLine&) = delete;
   ProgressLine& operator=(const ProgressLine&) = delete;
@@ -31,13 +38,14 @@ class ProgressLine {
   void finish();
 
   // The stream a run of `total` points shows its progress on: standard
-  // error when it is a terminal and `total` is large enough, else none.
-  static std::ostream* terminal_for(std::size_t total);
+  // error when it is a terminal and `total` is more than `minimum`, else none.
+  static std::ostream* terminal_for(std::size_t total, std::size_t minimum = kProgressMinPoints);
 
  private:
   using Clock = std::chrono::steady_clock;
   std::ostream* out_;
   std::size_t total_;
+  ProgressWords words_;
   Clock::time_point start_ = Clock::now();
   Clock::time_point last_drawn_{};
   bool drawn_ = false;

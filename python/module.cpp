@@ -10,6 +10,7 @@ PYBIND11_MODULE(_kestral, module) {
   module.attr("__version__") = KESTRAL_VERSION;
   kestral::python::bind_problem(module);
   kestral::python::bind_legacy(module);
+  kestral::python::bind_backcalc(module);
   kestral::python::bind_result_columns(module);
   kestral::python::bind_file_writer(module);
   kestral::python::bind_design(module);

@@ -30,10 +30,12 @@ from .parallel import Failure, analyse_many
 from .problem import Layer, Load, PointLike, Problem, Section, spring
 from .results import Results
 from . import design  # noqa: E402  (kestral.design: design checks)
+from .backcalc import backcalculate
 
 __all__ = ["Failure", "FolderNotWritableError", "Layer", "Load", "MissingFileError",
            "NotAFolderError", "Problem", "Results", "Section", "analyse", "analyse_file",
            "analyse_many", "analyse_problem", "run_legacy", "spring", "KEYWORD_SOURCE"]
+__all__ += ["backcalculate"]
 
 __version__: str = _kestral.__version__
 

@@ -23,7 +23,7 @@ if TYPE_CHECKING:
 
     ProblemLike = Union[Problem, Mapping[str, object], str, "os.PathLike[str]"]
 
-__all__ = ["Failure", "analyse_many"]
+__all__ = ["Failure", "analyse_many", "backcalculate_many"]
 
 
 @dataclass(frozen=True)
@@ -108,7 +108,12 @@ def analyse_many(problems: Iterable[ProblemLike], client: Optional[object] = Non
     ValueError
         ``batch_size`` below 1.
     """
-    problems = list(problems)
+    return _map_batches(analyse_batch, list(problems), client, batch_size)
+
+
+def _map_batches(batch_function, problems: List[Any], client, batch_size: Optional[int]):
+    """``batch_function`` over the problems in batches, on ``client`` or on
+    Dask's threaded scheduler; the results in input order."""
     if not problems:
         return []
     if client is None:
@@ -124,8 +129,47 @@ def analyse_many(problems: Iterable[ProblemLike], client: Optional[object] = Non
     if client is None:
         import dask
 
-        done = dask.compute(*[dask.delayed(analyse_batch, pure=False)(b) for b in batches],
+        done = dask.compute(*[dask.delayed(batch_function, pure=False)(b) for b in batches],
                             scheduler="threads", num_workers=workers)
     else:
-        done = client.gather(client.map(analyse_batch, batches, pure=False))
+        done = client.gather(client.map(batch_function, batches, pure=False))
     return [result for batch in done for result in batch]
+
+
+def backcalculate_one(survey: Any):
+    """The results of one survey (a survey file's path, or a dict laid out as
+    one), or a Failure with the message it raised."""
+    from . import backcalculate  # imported on the worker
+
+    try:
+        # One thread: the parallelism is over the surveys.
+        return backcalculate(survey, threads=1)
+    except (ValueError, TypeError, OSError) as error:
+        return Failure(str(error))
+
+
+def backcalculate_batch(batch: Sequence[Any]) -> List[Any]:
+    return [backcalculate_one(survey) for survey in batch]
+
+
+def backcalculate_many(surveys: Iterable[Any], client=None, *, batch_size: Optional[int] = None):
+    """Backcalculates every survey, as ``analyse_many`` analyses problems.
+
+    Parameters
+    ----------
+    surveys
+        Survey files' paths (read where the task runs), or dicts laid out as
+        survey files.
+    client
+        A ``dask.distributed.Client``; without one, the surveys run on Dask's
+        threaded scheduler in this process.
+    batch_size
+        Surveys per Dask task (default: about four batches per worker).
+
+    Returns
+    -------
+    list
+        The Results of ``kestral.backcalculate`` on each survey, bit for bit,
+        in input order; a survey that fails gives a ``Failure`` in its place.
+    """
+    return _map_batches(backcalculate_batch, list(surveys), client, batch_size)

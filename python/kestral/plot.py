@@ -24,7 +24,9 @@ if TYPE_CHECKING:
 # A problem to draw: a Problem, a dict laid out as a problem file, or a file.
 ProblemSource = Union["Problem", Mapping[str, object], str, "os.PathLike[str]"]
 
-__all__ = ["profile", "section_map", "draw_profile", "draw_map", "damage_vs_thickness", "QUANTITIES"]
+from .plot_bowl import bowl
+
+__all__ = ["profile", "section_map", "draw_profile", "draw_map", "damage_vs_thickness", "bowl", "QUANTITIES"]
 
 # Axis labels and legends of the table's quantities; a quantity without one
 # here is labelled by its kind and name.

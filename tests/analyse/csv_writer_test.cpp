@@ -36,6 +36,16 @@ TEST(CsvWriter, HeaderThenOneLinePerRow) {
             "2,below,\"c,d\",1e-300,-0\n");
 }
 
+TEST(CsvWriter, AMissingNumberIsAnEmptyField) {
+  ResultTable table;
+  table.rows = 2;
+  table.columns.push_back(Column{"E", "", false, {std::numeric_limits<double>::quiet_NaN(), 300}, {}});
+  table.columns.push_back(Column{"status", "", true, {}, {"failed:load", "converged"}});
+  std::ostringstream out;
+  write_csv(table, out);
+  EXPECT_EQ(out.str(), "E,status\n,failed:load\n300,converged\n");
+}
+
 TEST(CsvWriter, NumbersReadBackAsTheSameDouble) {
   const std::vector<double> values{1.0 / 3.0, -2.0 / 7.0, 1e-17, 123456789.123456789, std::nextafter(1.0, 2.0),
                                    std::numeric_limits<double>::denorm_min(), std::numeric_limits<double>::max()};

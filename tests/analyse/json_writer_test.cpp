@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <sstream>
 
 namespace kestral::analyse {
@@ -25,6 +26,15 @@ TEST(JsonWriter, ExactLayout) {
             "  \"point\": [1, 2],\n"
             "  \"side\": [\"above\", \"b\\\"\\\\\\n\"],\n"
             "  \"uz_mm\": [0.3333333333333333, -1e-300]}}\n");
+}
+
+TEST(JsonWriter, AMissingNumberIsNull) {
+  ResultTable table;
+  table.rows = 2;
+  table.columns.push_back(Column{"E", "", false, {300, std::numeric_limits<double>::quiet_NaN()}, {}});
+  std::ostringstream out;
+  write_json(nlohmann::ordered_json::object(), table, out);
+  EXPECT_EQ(out.str(), "{\"problem\": {},\n \"columns\": {\n  \"E\": [300, null]}}\n");
 }
 
 TEST(JsonWriter, ReadsBackWithEveryValueUnchanged) {
