@@ -36,6 +36,7 @@
 #pragma once
 
 #include <cstddef>
+#include <limits>
 #include <vector>
 
 #include "multilayer/layer_response.h"
@@ -69,8 +70,18 @@ inline constexpr unsigned kDisplacementKernels = 0x30;
 // load's radius in the cache; tolerance: absolute, per integral; kernels: the
 // integrals whose tolerance the stop tests check (the others come out as
 // the panels chosen for these give them, their estimates still honest).
+// widest_cap: the panels are no wider than this either (a point of a
+// prepared geometry takes the narrowest width any of its rows needs, so that
+// every row meets the same nodes); +inf, the default, leaves the point's own
+// width and the bits of plain analyse().
 LoadIntegrals integrate_load(NodeCache& cache, const ScaledSection& section, const PointPlace& place,
                              double r, std::size_t radius_index, double radius, double tolerance,
-                             unsigned kernels = kStressKernels | kDisplacementKernels);
+                             unsigned kernels = kStressKernels | kDisplacementKernels,
+                             double widest_cap = std::numeric_limits<double>::infinity());
+
+// The widest panel integrate_load chooses on its own for this point and load:
+// min(2 pi / (r + a), 6 / decay length); +inf when no quadrature is needed (a
+// point in a one-layer section).
+double widest_panel(const ScaledSection& section, const PointPlace& place, double r, double radius);
 
 }  // namespace kestral::multilayer
