@@ -144,7 +144,7 @@ std::vector<Result> analyse(const Section& section, const std::vector<Load>& loa
 // (modulus_derivatives_test). The Poisson's ratios and thicknesses are held
 // fixed.
 struct ModulusDerivatives {
-  std::vector<Result> rows;                       // as the same call's analyse() gives them, bit for bit
+  std::vector<Result> rows;                       // as PreparedGeometry::analyse(section) gives them, bit for bit
   std::vector<std::vector<Result>> by_modulus;    // [layer][row]
 };
 
