@@ -23,7 +23,10 @@
 //
 // Stop test (after each panel once m times the decay length reaches 8): for
 // every kernel, the envelope bound of the tail, 2 max|f| / decay, plus the
-// last panel's contribution lies below a quarter of the tolerance. If the
+// last panel's contribution lies below a quarter of the tolerance. Panels
+// narrowed by a cap (widest_cap below) take max|f| and the contribution over
+// the last panels spanning the point's own width: one narrow panel may lie
+// between zeros of J(m r) and miss the envelope (load_integrals_test). If the
 // summed error estimate still exceeds the tolerance the integration is
 // repeated on panels half as wide (at most three times, and only while it
 // took fewer than 2 000 panels). The work grows like the offset over the
