@@ -5,6 +5,7 @@
 #include "multilayer/bessel.h"
 #include <cfloat>
 #include <cmath>
+#include <limits>
 #include <numbers>
 #include <vector>
 
@@ -51,6 +52,11 @@ struct Setting {
   bool subtract;
   bool wide;  // uniform panels 1.5 w wide (w = 2^-level), not w
   unsigned asked;  // bit q: kernel q is asked for (the stop tests look at those only)
+  // The last panels whose largest |f| and |sum| the stop test takes: as many
+  // as span the panel the point would choose on its own (1 unless the panels
+  // were narrowed by a cap: a panel narrower than a period of J(m r) may
+  // miss the envelope of the integrand).
+  std::int64_t envelope_panels = 1;
 
   bool wants(std::size_t q) const { return ((asked >> q) & 1u) != 0; }
 };
@@ -199,16 +205,27 @@ Attempt integrate_at_level(NodeCache& cache, const Setting& s, int level) {
     add(panel_sums(cache, s, l, 1, (1 << step) - 1));
     l -= step;
   }
+  // The last envelope_panels panels' largest |f| and |value| (a ring).
+  const std::size_t ring = static_cast<std::size_t>(s.envelope_panels);
+  std::vector<Six> last_biggest(ring, Six{}), last_value(ring, Six{});
   for (std::int64_t index = 1;; ++index) {
     const PanelSums p = s.wide ? panel_sums(cache, s, level + 1, 3 * index - 1, 3) : panel_sums(cache, s, level, index);
     add(p);
+    const std::size_t slot = static_cast<std::size_t>(index) % ring;
+    last_biggest[slot] = p.biggest;
+    last_value[slot] = p.value;
     const double reach = p.upper * s.decay_length;
     if (reach < 8.0 && out.panels < kMaxPanels) continue;
     Six tail{};
     bool converged = true;
     for (std::size_t q = 0; q < kQuantities; ++q) {
-      tail[q] = 2.0 * p.biggest[q] / s.decay_length;
-      if (s.wants(q) && tail[q] + std::fabs(p.value[q]) > 0.25 * s.tolerance) converged = false;
+      double biggest = 0, last = 0;
+      for (std::size_t k = 0; k < ring; ++k) {
+        biggest = std::max(biggest, last_biggest[k][q]);
+        last += std::fabs(last_value[k][q]);
+      }
+      tail[q] = 2.0 * biggest / s.decay_length;
+      if (s.wants(q) && tail[q] + last > 0.25 * s.tolerance) converged = false;
     }
     if (converged || reach >= kUnderflowDecay || out.panels >= kMaxPanels) {
       for (std::size_t q = 0; q < kQuantities; ++q) out.error[q] += tail[q];
@@ -278,9 +295,16 @@ void integrate_derivatives(NodeCache& cache, const Setting& s, const std::vector
 
 }  // namespace
 
+double widest_panel(const ScaledSection& section, const PointPlace& place, double r, double radius) {
+  const bool subtract = place.layer == 0;
+  if (subtract && section.size() == 1) return std::numeric_limits<double>::infinity();
+  const double decay_length = subtract ? 2.0 * section.layers[0].thickness - place.z : place.z;
+  return std::min(2.0 * std::numbers::pi / (r + radius), 6.0 / decay_length);
+}
+
 LoadIntegrals integrate_load(NodeCache& cache, const ScaledSection& section, const PointPlace& place,
                              double r, std::size_t radius_index, double radius, double tolerance,
-                             unsigned kernels) {
+                             unsigned kernels, double widest_cap) {
   LoadIntegrals out;
   cache.use_place(place.layer, place.s, place.t);
   const bool subtract = place.layer == 0;
@@ -294,12 +318,21 @@ LoadIntegrals integrate_load(NodeCache& cache, const ScaledSection& section, con
   std::vector<Six> derivative(cache.derivatives() ? section.size() : 0, Six{});
   if (!(subtract && section.size() == 1)) {
     const double decay_length = subtract ? 2.0 * section.layers[0].thickness - place.z : place.z;
-    const double widest = std::min(2.0 * std::numbers::pi / (r + radius), 6.0 / decay_length);
+    const double own = widest_panel(section, place, r, radius);
+    const double widest = std::min(own, widest_cap);
     int level = static_cast<int>(std::ceil(-std::log2(widest)));
     // w <= widest < 2 w: panels 1.5 w wide where they fit, so that rounding
     // down to the dyadic family costs at most a factor 4/3, not 2.
     const bool wide = 1.5 * std::ldexp(1.0, -level) <= widest;
-    const Setting setting{section, place, r, radius_index, tolerance, decay_length, subtract, wide, kernels};
+    Setting setting{section, place, r, radius_index, tolerance, decay_length, subtract, wide, kernels};
+    {
+      // The panel the point would choose on its own, over the one used: 1
+      // without a cap (own == widest), an integer with one.
+      const int own_level = static_cast<int>(std::ceil(-std::log2(own)));
+      const double own_panel = (1.5 * std::ldexp(1.0, -own_level) <= own ? 1.5 : 1.0) * std::ldexp(1.0, -own_level);
+      const double panel = (wide ? 1.5 : 1.0) * std::ldexp(1.0, -level);
+      setting.envelope_panels = std::max<std::int64_t>(1, std::llround(own_panel / panel));
+    }
     for (int refinement = 0;; ++refinement, ++level) {
       const Attempt attempt = integrate_at_level(cache, setting, level);
       value = attempt.value;

@@ -23,7 +23,10 @@
 //
 // Stop test (after each panel once m times the decay length reaches 8): for
 // every kernel, the envelope bound of the tail, 2 max|f| / decay, plus the
-// last panel's contribution lies below a quarter of the tolerance. If the
+// last panel's contribution lies below a quarter of the tolerance. Panels
+// narrowed by a cap (widest_cap below) take max|f| and the contribution over
+// the last panels spanning the point's own width: one narrow panel may lie
+// between zeros of J(m r) and miss the envelope (load_integrals_test). If the
 // summed error estimate still exceeds the tolerance the integration is
 // repeated on panels half as wide (at most three times, and only while it
 // took fewer than 2 000 panels). The work grows like the offset over the
@@ -36,6 +39,7 @@
 #pragma once
 
 #include <cstddef>
+#include <limits>
 #include <vector>
 
 #include "multilayer/layer_response.h"
@@ -69,8 +73,18 @@ inline constexpr unsigned kDisplacementKernels = 0x30;
 // load's radius in the cache; tolerance: absolute, per integral; kernels: the
 // integrals whose tolerance the stop tests check (the others come out as
 // the panels chosen for these give them, their estimates still honest).
+// widest_cap: the panels are no wider than this either (a point of a
+// prepared geometry takes the narrowest width any of its rows needs, so that
+// every row meets the same nodes); +inf, the default, leaves the point's own
+// width and the bits of plain analyse().
 LoadIntegrals integrate_load(NodeCache& cache, const ScaledSection& section, const PointPlace& place,
                              double r, std::size_t radius_index, double radius, double tolerance,
-                             unsigned kernels = kStressKernels | kDisplacementKernels);
+                             unsigned kernels = kStressKernels | kDisplacementKernels,
+                             double widest_cap = std::numeric_limits<double>::infinity());
+
+// The widest panel integrate_load chooses on its own for this point and load:
+// min(2 pi / (r + a), 6 / decay length); +inf when no quadrature is needed (a
+// point in a one-layer section).
+double widest_panel(const ScaledSection& section, const PointPlace& place, double r, double radius);
 
 }  // namespace kestral::multilayer

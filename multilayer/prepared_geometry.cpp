@@ -49,7 +49,7 @@ std::vector<Result> run_kept(const Section& section, const std::vector<Load>& lo
   std::vector<Result> rows;
   {
     const std::shared_lock<std::shared_mutex> reading(kept.lock);
-    rows = run_problem(section, loads, points, options, RunStores{&kept.store, &fresh}, by_modulus);
+    rows = run_problem(section, loads, points, options, RunStores{&kept.store, &fresh}, by_modulus, true);
   }
   bool any = false;
   for (const BesselStore& f : fresh) any = any || f.bytes() > 0;

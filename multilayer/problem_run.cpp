@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cmath>
 #include <exception>
+#include <limits>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -38,6 +39,7 @@ struct Job {
   std::vector<std::vector<Result>>* by_modulus;
   Quantities quantities;
   unsigned kernels;
+  double widest_cap;
 };
 
 // What was not asked for: 0, estimates included.
@@ -71,7 +73,8 @@ Result compute_row(NodeCache& cache, const Job& job, std::size_t row) {
     const double dy = point.y / unit - load.y;
     const double r = std::hypot(dx, dy);
     const LoadIntegrals li =
-        integrate_load(cache, job.section, where.place, r, load.radius_index, load.radius, load.tolerance, job.kernels);
+        integrate_load(cache, job.section, where.place, r, load.radius_index, load.radius, load.tolerance, job.kernels,
+                       job.widest_cap);
     add_load(total, li, dx, dy, r, load.pressure, load.radius);
     for (std::size_t l = 0; l < layers; ++l) {
       LoadIntegrals d;
@@ -141,7 +144,7 @@ void run_blocks(const Job& job, std::size_t threads) {
 
 std::vector<Result> run_problem(const Section& section, const std::vector<Load>& loads,
                                 const std::vector<Point>& points, const Options& options, const RunStores& stores,
-                                std::vector<std::vector<Result>>* by_modulus) {
+                                std::vector<std::vector<Result>>* by_modulus, bool shared_panels) {
   const ScaledSection scaled = scale_section(section, loads);
   const std::vector<double> depths = interface_depths(section);
 
@@ -176,9 +179,20 @@ std::vector<Result> run_problem(const Section& section, const std::vector<Load>&
   if (rows.empty()) return rows;
   const std::size_t threads =
       options.threads == 0 ? std::max(1u, std::thread::hardware_concurrency()) : static_cast<std::size_t>(options.threads);
+  double widest_cap = std::numeric_limits<double>::infinity();
+  if (shared_panels) {
+    for (std::size_t row = 0; row < rows.size(); ++row) {
+      const Point& point = points[row_point[row]];
+      for (const ScaledLoad& load : scaled_loads) {
+        const double r = std::hypot(point.x / scaled.length_unit - load.x, point.y / scaled.length_unit - load.y);
+        widest_cap = std::min(widest_cap, widest_panel(scaled, row_place[row].place, r, load.radius));
+      }
+    }
+  }
   const Job job{scaled, scaled_loads, radii, points, row_point, row_place, rows, options.cancel, stores, by_modulus, options.quantities,
                 (options.quantities.stress || options.quantities.strain ? kStressKernels : 0u) |
-                    (options.quantities.displacement ? kDisplacementKernels : 0u)};
+                    (options.quantities.displacement ? kDisplacementKernels : 0u),
+                widest_cap};
   run_blocks(job, threads);
   return rows;
 }

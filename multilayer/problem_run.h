@@ -22,9 +22,14 @@ struct RunStores {
 // layers' moduli (superposition.h, finish_derivative_row).
 
 
+// shared_panels: every row integrates on panels as narrow as the narrowest
+// any row and load needs (load_integrals.h, widest_panel), so that the rows
+// meet the same nodes and each node's layer solve serves them all; each row
+// still passes its own stop and error tests, so it stays within its error
+// estimate, but its bits differ from those of its own panels (false).
 // Expects a problem validate_problem() accepted.
 std::vector<Result> run_problem(const Section& section, const std::vector<Load>& loads,
                                 const std::vector<Point>& points, const Options& options, const RunStores& stores,
-                                std::vector<std::vector<Result>>* by_modulus = nullptr);
+                                std::vector<std::vector<Result>>* by_modulus = nullptr, bool shared_panels = false);
 
 }  // namespace kestral::multilayer

@@ -55,6 +55,41 @@ TEST(LoadIntegrals, EstimatesBoundTheDistanceToATighterTolerance) {
   }
 }
 
+// A prepared geometry caps the panel width at the narrowest any of its rows
+// needs: panels narrower than a period of J(m r) then sample the integrand
+// between its zeros, and the tail bound must take the envelope over the span
+// the point would have chosen alone. Caps of 1/2 to 1/64 of the point's own
+// width, on points at the surface, below a spring interface and deep; the
+// estimate bounds the distance to an uncapped integration at 1e-13, and a
+// cap no narrower than the point's own width changes no bit.
+TEST(LoadIntegrals, NarrowerPanelsKeepTheEstimateHonest) {
+  const ScaledSection s = section_of(Section{{Layer{40, 0.35, 1.2, {InterfaceKind::spring, 0.3}}, Layer{4, 0.4, 2.5},
+                                               Layer{1, 0.5, 0}}});
+  struct Where {
+    std::size_t layer;
+    double z, s, t, r;
+  };
+  for (const Where w : {Where{0, 0, 0, 1.2, 1.0}, Where{0, 0, 0, 1.2, 3.0}, Where{1, 1.2, 0.0, 2.5, 1.0},
+                        Where{1, 1.2, 0.0, 2.5, 0.3}, Where{1, 2.0, 0.8, 1.7, 2.0}, Where{2, 5.0, 1.3, 0.0, 1.0}}) {
+    const PointPlace p{w.layer, w.z, w.s, w.t};
+    NodeCache cache(s, {1.0});
+    const LoadIntegrals tight = integrate_load(cache, s, p, w.r, 0, 1.0, 1e-13);
+    const double own = widest_panel(s, p, w.r, 1.0);
+    const LoadIntegrals free = integrate_load(cache, s, p, w.r, 0, 1.0, 1e-8);
+    const LoadIntegrals at_own = integrate_load(cache, s, p, w.r, 0, 1.0, 1e-8, kStressKernels | kDisplacementKernels, own);
+    for (std::size_t q = 0; q < 6; ++q) EXPECT_EQ(six(at_own.value)[q], six(free.value)[q]) << w.z << " " << w.r;
+    for (double narrower : {2.0, 5.0, 16.0, 64.0}) {
+      const LoadIntegrals capped =
+          integrate_load(cache, s, p, w.r, 0, 1.0, 1e-8, kStressKernels | kDisplacementKernels, own / narrower);
+      const auto a = six(capped.value), b = six(tight.value), e = six(capped.error), f = six(tight.error);
+      for (std::size_t q = 0; q < 6; ++q) {
+        EXPECT_LE(std::fabs(a[q] - b[q]), e[q] + f[q]) << "z " << w.z << " r " << w.r << " cap 1/" << narrower << " " << q;
+        EXPECT_LE(e[q], 1e-8) << "z " << w.z << " r " << w.r << " cap 1/" << narrower << " " << q;
+      }
+    }
+  }
+}
+
 TEST(LoadIntegrals, WorkLimitStopsWithAnHonestEstimate) {
   // 1e4 radii off at the surface of a thin top layer: more panels than the
   // limit allows; the estimate then exceeds the tolerance instead of hiding it.
