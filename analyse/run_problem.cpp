@@ -25,6 +25,7 @@ void analyse_in_blocks(const Problem& problem, const RunSettings& settings,
   multilayer::Options options;
   options.tolerance = settings.tolerance.value_or(problem.tolerance);
   options.threads = settings.threads;
+  options.cancel = settings.cancel;
   const std::size_t total = problem.points.size();
   std::vector<multilayer::Point> block;
   std::vector<multilayer::Result> rows;

@@ -2,6 +2,7 @@
 // blocks (so that a long run can show its progress), the rows.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <functional>
 #include <optional>
@@ -23,6 +24,9 @@ struct RunSettings {
   std::size_t points_per_block = kPointsPerBlock;
   // Called after each block with the points done and the total.
   std::function<void(std::size_t, std::size_t)> progress;
+  // When set, the engine polls it between blocks of rows and a raised flag
+  // stops the run with multilayer::Cancelled.
+  const std::atomic<bool>* cancel = nullptr;
 };
 
 // The engine's loads: Load::from_force for a load given by its force.

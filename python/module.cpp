@@ -11,4 +11,5 @@ PYBIND11_MODULE(_kestral, module) {
   kestral::python::bind_problem(module);
   kestral::python::bind_legacy(module);
   kestral::python::bind_engine_timing(module);
+  kestral::python::bind_analyse_json(module);
 }
