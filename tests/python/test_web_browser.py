@@ -250,6 +250,20 @@ def test_opening_a_problem_file_fills_the_form(server, browser):
     assert_same_table(page_table(browser), program_table(path))
 
 
+def test_a_long_analysis_shows_its_progress_and_stops_on_cancel(server, browser, screenshots):
+    browser.get(server + "/analyse")
+    type_into(browser, "#profile-places", "; ".join(f"{x},0" for x in range(0, 400, 50)))
+    type_into(browser, "#profile-step", 0.15)  # 4001 depths under 8 places: 32008 points
+    browser.find_element(By.ID, "run").click()
+    WebDriverWait(browser, 20).until(
+        lambda d: " of 32008 points" in d.find_element(By.ID, "progress-text").text)
+    photograph(browser, os.path.join(screenshots, "web-analyse-progress.png"))
+    browser.find_element(By.ID, "cancel").click()
+    WebDriverWait(browser, 20).until(lambda d: d.find_element(By.ID, "run").is_enabled())
+    assert browser.find_element(By.ID, "form-error").text == "The analysis was cancelled."
+    assert not browser.find_element(By.ID, "results").is_displayed()
+
+
 @pytest.mark.parametrize("page", ["design", "backcalculate"])
 def test_the_other_pages_share_the_layout(server, browser, screenshots, page):
     browser.get(f"{server}/{page}")

@@ -19,6 +19,7 @@ from .. import _kestral
 
 QUEUED, RUNNING, DONE, FAILED, CANCELLED = "queued", "running", "done", "failed", "cancelled"
 FINISHED = (DONE, FAILED, CANCELLED)
+MAX_KEPT = 100  # finished jobs kept for their results
 
 
 class Busy(Exception):
@@ -165,10 +166,14 @@ class JobPool:
         job.token.cancel()
 
     def _forget_old(self) -> None:
+        """Drops finished jobs older than keep_seconds, and the oldest
+        finished ones beyond MAX_KEPT, so that results never pile up."""
         now = time.monotonic()
-        for key in [key for key, job in self._jobs.items()
-                    if job.finished is not None and now - job.finished > self.keep_seconds]:
-            del self._jobs[key]
+        finished = [key for key, job in self._jobs.items() if job.finished is not None]
+        for number, key in enumerate(finished):
+            if (now - self._jobs[key].finished > self.keep_seconds
+                    or len(finished) - number > MAX_KEPT):
+                del self._jobs[key]
 
     def shutdown(self) -> None:
         """Cancels every job and waits for the workers."""

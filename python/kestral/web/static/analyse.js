@@ -311,7 +311,8 @@ function showProgress(state) {
   let text;
   if (state.state === "queued") {
     fill.className = "fill"; fill.style.width = "0";
-    text = `waiting for a free worker: ${state.ahead} analysis(es) ahead of this one`;
+    text = `waiting: all ${state.workers} workers are busy` +
+      (state.ahead ? `, ${state.ahead} analysis(es) ahead of this one` : "");
   } else if (state.total > 0 && state.done < state.total) {
     fill.className = "fill"; fill.style.width = `${(100 * state.progress).toFixed(1)}%`;
     text = `${state.stage}: ${state.done} of ${state.total} points, ${state.elapsed.toFixed(1)} s`;
@@ -354,7 +355,7 @@ async function run() {
       showProgress(state);
     }
     if (state.state === "failed") showFailure(state);
-    else if (state.state === "cancelled") $("form-error").hidden = false, $("form-error").textContent = "The analysis was cancelled.";
+    else if (state.state === "cancelled") kestral.showError(null, "The analysis was cancelled.");
     else showResults(state);
   } catch (error) {
     showFailure({error: `the server did not answer: ${error}`});
