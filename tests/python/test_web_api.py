@@ -184,3 +184,12 @@ def test_a_request_that_waits_for_a_worker_says_how_long():
         response = client.post("/api/analyse", content=problem_text())
         assert response.status_code == 200
         assert float(response.headers["x-kestral-waited"]) > 0.0
+
+
+def test_behind_a_proxy_the_pages_link_under_the_root_path():
+    with TestClient(create_app(), root_path="/kestral") as client:
+        page = client.get("/analyse").text
+        assert 'href="/kestral/static/style.css"' in page
+        assert 'data-root="/kestral"' in page
+        home = client.get("/", follow_redirects=False)
+        assert home.headers["location"] == "/kestral/analyse"
