@@ -8,14 +8,11 @@ import time
 
 import pytest
 
-pytest.importorskip("fastapi", reason="the web app needs python3-fastapi")
-pytest.importorskip("httpx", reason="FastAPI's test client needs python3-httpx")
+from fastapi.testclient import TestClient
 
-from fastapi.testclient import TestClient  # noqa: E402
-
-from conftest import SOURCE, program  # noqa: E402
-from kestral import _kestral  # noqa: E402
-from kestral.web import Limits, create_app  # noqa: E402
+from conftest import SOURCE, program
+from kestral import _kestral
+from kestral.web import Limits, create_app
 
 EXAMPLES = sorted((SOURCE / "examples").glob("*/*.json"))
 SECTION = json.loads((SOURCE / "examples/tandem-dual/tandem-dual.json").read_text())

@@ -17,6 +17,11 @@ import time
 import urllib.request
 
 import pytest
+from selenium import webdriver
+from selenium.webdriver.chrome.options import Options
+from selenium.webdriver.chrome.service import Service
+from selenium.webdriver.common.by import By
+from selenium.webdriver.support.ui import Select, WebDriverWait
 
 from conftest import SOURCE, program
 
@@ -25,14 +30,7 @@ CHROMEDRIVER = shutil.which("chromedriver")
 if not CHROMIUM or not CHROMEDRIVER:
     pytest.skip("the browser tests need chromium and chromedriver (Debian: chromium "
                 "chromium-driver); not installed here", allow_module_level=True)
-pytest.importorskip("selenium", reason="the browser tests need python3-selenium")
-pytest.importorskip("fastapi", reason="the web app needs python3-fastapi")
 
-from selenium import webdriver  # noqa: E402
-from selenium.webdriver.chrome.options import Options  # noqa: E402
-from selenium.webdriver.chrome.service import Service  # noqa: E402
-from selenium.webdriver.common.by import By  # noqa: E402
-from selenium.webdriver.support.ui import Select, WebDriverWait  # noqa: E402
 
 FLAGS = ["--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
          "--disable-background-networking", "--disable-component-update", "--disable-sync",
@@ -197,6 +195,12 @@ def test_a_typed_analysis_gives_the_table_of_kestral_analyse(server, browser, sc
     path = tmp_path / "typed.json"
     path.write_text(json.dumps(TYPED))
     assert_same_table(page_table(browser), program_table(path))
+    headings, _ = page_table(browser)
+    column = headings.index("szz_MPa")
+    for clicks, order in ((1, 1), (2, -1)):  # a click sorts up, the next one down
+        browser.find_element(By.CSS_SELECTOR, 'th[data-column="szz_MPa"]').click()
+        values = [float(row[column]) for row in page_table(browser)[1]]
+        assert values == sorted(values, key=lambda v: order * v), clicks
     browser.find_element(By.CSS_SELECTOR, '.tab[data-tab="profile-view"]').click()
     WebDriverWait(browser, 5).until(lambda d: d.find_element(By.CSS_SELECTOR, "#profile-view svg"))
     for tab, name in (("table-view", "web-analyse.png"), ("profile-view", "web-analyse-profile.png"),

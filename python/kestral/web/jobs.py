@@ -8,7 +8,7 @@ that is refused. Finished jobs are kept a while for their results.
 
 from __future__ import annotations
 
-import itertools
+import secrets
 import threading
 import time
 from collections import OrderedDict
@@ -32,7 +32,8 @@ class Job:
     Attributes
     ----------
     id : str
-        The job's number, as text.
+        The job's name: random, so that on a shared server nobody reaches
+        another's results by counting.
     state : str
         queued, running, done, failed or cancelled.
     stage : str
@@ -45,8 +46,8 @@ class Job:
         The message of a failed job.
     """
 
-    def __init__(self, number: int) -> None:
-        self.id = str(number)
+    def __init__(self) -> None:
+        self.id = secrets.token_urlsafe(12)
         self.state = QUEUED
         self.stage = "waiting"
         self.token = _kestral.CancelToken()
@@ -88,7 +89,6 @@ class JobPool:
         self._executor = ThreadPoolExecutor(max_workers=workers, thread_name_prefix="kestral-job")
         self._jobs: "OrderedDict[str, Job]" = OrderedDict()
         self._lock = threading.Lock()
-        self._numbers = itertools.count(1)
 
     def submit(self, work: Callable[[Job], Any]) -> Job:
         """Queues ``work``; it runs with its job as argument.
@@ -115,7 +115,7 @@ class JobPool:
             if waiting >= self.max_waiting:
                 raise Busy(f"the server is busy: {waiting} analyses are waiting for "
                            f"{self.workers} workers; try again shortly")
-            job = Job(next(self._numbers))
+            job = Job()
             self._jobs[job.id] = job
         job.future = self._executor.submit(self._run, job, work)
         return job

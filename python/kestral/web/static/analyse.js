@@ -17,11 +17,13 @@ let lastResult = null;
 
 // A number when the text is one, else the text itself, so that the reader
 // names the field and says what is wrong; undefined when empty.
+const DECIMAL = /^[+-]?(\d+\.?\d*|\.\d+)([eE][+-]?\d+)?$/;
+
 function value(input) {
   const text = input.value.trim();
   if (text === "") return undefined;
   const number = Number(text);
-  return Number.isFinite(number) ? number : text;
+  return DECIMAL.test(text) && Number.isFinite(number) ? number : text;
 }
 
 function cell(html) {
@@ -389,7 +391,10 @@ function showResults(state) {
     const [name, unit] = heading(key);
     const th = document.createElement("th");
     th.dataset.column = key;
-    th.innerHTML = `${name}<span class="unit">${unit || (typeof columns[key][0] === "string" || name === "point" || name === "layer" ? "" : "–")}</span>`;
+    const unitSpan = document.createElement("span");
+    unitSpan.className = "unit";
+    unitSpan.textContent = unit || (typeof columns[key][0] === "string" || name === "point" || name === "layer" ? "" : "–");
+    th.append(name, unitSpan);
     if (typeof columns[key][0] === "string") th.classList.add("text");
     th.addEventListener("click", () => sortBy(i));
     headRow.appendChild(th);
@@ -415,10 +420,19 @@ function showResults(state) {
   $("results-summary").textContent = `${rows} rows · ${state.elapsed.toFixed(2)} s`;
   $("download-csv").href = `${kestral.root}/api/jobs/${state.id}/csv`;
   const pictures = state.pictures || {};
-  $("profile-view").innerHTML = pictures.profile || `<p class="hint">${pictures.profile_error || "No profile asked for."}</p>`;
-  $("map-view").innerHTML = pictures.map || `<p class="hint">${pictures.map_error || "No map asked for."}</p>`;
+  showPicture($("profile-view"), pictures.profile, pictures.profile_error || "No profile asked for.");
+  showPicture($("map-view"), pictures.map, pictures.map_error || "No map asked for.");
   $("results").hidden = false;
   $("results").scrollIntoView({block: "start"});
+}
+
+// The server's SVG (matplotlib's, every text escaped), or a note.
+function showPicture(view, svg, note) {
+  if (svg) { view.innerHTML = svg; return; }
+  const hint = document.createElement("p");
+  hint.className = "hint";
+  hint.textContent = note;
+  view.replaceChildren(hint);
 }
 
 function sortBy(index) {
