@@ -190,3 +190,23 @@ def test_behind_a_proxy_the_pages_link_under_the_root_path():
         assert 'data-root="/kestral"' in page
         home = client.get("/", follow_redirects=False)
         assert home.headers["location"] == "/kestral/analyse"
+
+
+@pytest.mark.parametrize("route, function", [("design", "design_json"),
+                                             ("backcalculate", "backcalculate_json")])
+def test_a_program_in_the_module_is_served_by_its_route_and_page(monkeypatch, route, function):
+    def program(text):
+        problem = json.loads(text)
+        if "layers" not in problem:
+            raise ValueError("problem: layers: missing")
+        return '{"verdict": "pass"}\n'
+
+    monkeypatch.setattr(_kestral, function, program, raising=False)
+    with TestClient(create_app()) as client:
+        response = client.post(f"/api/{route}", content=problem_text())
+        assert (response.status_code, response.text) == (200, '{"verdict": "pass"}\n')
+        response = client.post(f"/api/{route}", content="{}")
+        assert response.status_code == 422
+        assert (response.json()["field"], response.json()["message"]) == ("layers", "missing")
+        page = client.get(f"/{route}").text
+        assert 'id="program-panel"' in page and "Not in this build" not in page

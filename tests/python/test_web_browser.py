@@ -201,6 +201,11 @@ def test_a_typed_analysis_gives_the_table_of_kestral_analyse(server, browser, sc
         browser.find_element(By.CSS_SELECTOR, 'th[data-column="szz_MPa"]').click()
         values = [float(row[column]) for row in page_table(browser)[1]]
         assert values == sorted(values, key=lambda v: order * v), clicks
+    errors = browser.find_element(By.CSS_SELECTOR, 'th[data-column="strain_error"]')
+    assert errors.is_displayed()
+    browser.find_element(By.CSS_SELECTOR, '#column-groups input[value="errors"]').click()
+    assert not errors.is_displayed()
+    browser.find_element(By.CSS_SELECTOR, '#column-groups input[value="errors"]').click()
     browser.find_element(By.CSS_SELECTOR, '.tab[data-tab="profile-view"]').click()
     WebDriverWait(browser, 5).until(lambda d: d.find_element(By.CSS_SELECTOR, "#profile-view svg"))
     for tab, name in (("table-view", "web-analyse.png"), ("profile-view", "web-analyse-profile.png"),

@@ -375,6 +375,23 @@ async function cancel() {
 
 // ---- results -------------------------------------------------------------
 
+// The group of a column, for the buttons that show or hide groups.
+function group(name) {
+  if (/_error$/.test(name)) return "errors";
+  if (/^(s[123]|e[123]|e_h_max)$/.test(name)) return "principal";
+  if (/^s(xx|yy|zz|xy|yz|xz)$/.test(name)) return "stresses";
+  if (/^u[xyz]$/.test(name)) return "displacements";
+  if (/^e(xx|yy|zz|xy|yz|xz)$/.test(name)) return "strains";
+  return "where";
+}
+
+function refreshGroups() {
+  const table = $("results-table");
+  document.querySelectorAll("#column-groups input").forEach((box) => {
+    table.classList.toggle(`hide-${box.value}`, !box.checked);
+  });
+}
+
 function heading(key) {
   const match = key.match(UNIT_SUFFIX);
   return match ? [key.slice(0, -match[0].length), match[1]] : [key, ""];
@@ -391,6 +408,7 @@ function showResults(state) {
     const [name, unit] = heading(key);
     const th = document.createElement("th");
     th.dataset.column = key;
+    th.classList.add(`g-${group(name)}`);
     const unitSpan = document.createElement("span");
     unitSpan.className = "unit";
     unitSpan.textContent = unit || (typeof columns[key][0] === "string" || name === "point" || name === "layer" ? "" : "–");
@@ -402,12 +420,14 @@ function showResults(state) {
   table.tHead.innerHTML = "";
   table.tHead.appendChild(headRow);
   const body = document.createElement("tbody");
+  const groups = keys.map((key) => `g-${group(heading(key)[0])}`);
   for (let r = 0; r < rows; r++) {
     const tr = document.createElement("tr");
-    for (const key of keys) {
+    for (const [k, key] of keys.entries()) {
       const v = columns[key][r];
       const td = document.createElement("td");
-      if (typeof v === "string") { td.className = "text"; td.textContent = v; } else {
+      td.classList.add(groups[k]);
+      if (typeof v === "string") { td.classList.add("text"); td.textContent = v; } else {
         td.dataset.value = String(v);
         td.title = String(v);
         td.textContent = Number.isInteger(v) && Math.abs(v) < 1e6 ? String(v) : Number(v.toPrecision(5)).toString();
@@ -483,6 +503,7 @@ function start() {
   }
   for (const id of ["unit-length", "unit-stress", "unit-force"]) $(id).addEventListener("change", refreshUnits);
   $("run").addEventListener("click", run);
+  document.querySelectorAll("#column-groups input").forEach((box) => box.addEventListener("change", refreshGroups));
   $("cancel").addEventListener("click", cancel);
   document.querySelectorAll(".tab").forEach((t) => t.addEventListener("click", () => showTab(t.dataset.tab)));
   $("download-problem").addEventListener("click", () => {
