@@ -6,8 +6,8 @@
 //   grid       {"x": [...], "y": [...], "z": [...], "side"}
 //   tolerance  relative accuracy asked of the engine
 // and "note" (a string, ignored) in any object. Every other key is an error.
-// The limits of each value are in the README; every message names the file,
-// the place (`layers[1].nu`) and what is wrong.
+// The limits of each value are in docs/file-formats.md; every message
+// names the file, the place (`layers[1].nu`) and what is wrong.
 #pragma once
 
 #include <filesystem>

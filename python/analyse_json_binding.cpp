@@ -15,8 +15,7 @@
 #include "analyse/json_document.h"
 #include "analyse/json_writer.h"
 #include "analyse/problem_file.h"
-#include "analyse/run_problem.h"
-#include "multilayer/analysis.h"
+#include "analyse/run_problem.h"  // and multilayer::Cancelled
 #include "python/bindings.h"
 
 namespace kestral::python {

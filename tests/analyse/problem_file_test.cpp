@@ -1,5 +1,5 @@
 // Every key of the problem file and every way to get one wrong: the message
-// names the file, the place and the fault, exactly as the README lists it.
+// names the file, the place and the fault, exactly as docs/messages.md lists it.
 #include "analyse/problem_file.h"
 
 #include <gtest/gtest.h>

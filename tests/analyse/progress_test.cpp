@@ -2,7 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cstdlib>
+#include <iostream>
 #include <sstream>
 
 namespace kestral::analyse {
@@ -28,13 +33,55 @@ TEST(Progress, DrawsOnItsStreamAndErasesAtTheEnd) {
   EXPECT_EQ(text.substr(text.size() - 4), "\r\033[K");
 }
 
+// Standard error (descriptor 2) on another open file for the life of the
+// object, so that the test decides what it is whatever runs the test.
+class StandardErrorOn {
+ public:
+  explicit StandardErrorOn(int descriptor) : saved_(::dup(STDERR_FILENO)) {
+    std::cerr.flush();
+    ::dup2(descriptor, STDERR_FILENO);
+  }
+  ~StandardErrorOn() {
+    std::cerr.flush();
+    ::dup2(saved_, STDERR_FILENO);
+    ::close(saved_);
+  }
+  StandardErrorOn(const StandardErrorOn&) = delete;
+  StandardErrorOn& operator=(const StandardErrorOn&) = delete;
+
+ private:
+  int saved_;
+};
+
 TEST(Progress, NothingWithoutATerminal) {
   ProgressLine line(nullptr, 10000);
   line.update(1);
   line.finish();
-  // The tests run with standard error on a pipe or file, or the point count
-  // is too small.
-  EXPECT_EQ(ProgressLine::terminal_for(kProgressMinPoints), nullptr);
+  // A problem large enough to show progress, standard error on a file: none.
+  const int file = ::open("/dev/null", O_WRONLY);
+  ASSERT_GE(file, 0);
+  {
+    StandardErrorOn redirected(file);
+    EXPECT_EQ(ProgressLine::terminal_for(kProgressMinPoints + 1), nullptr);
+    EXPECT_EQ(ProgressLine::terminal_for(1000000), nullptr);
+  }
+  ::close(file);
+}
+
+TEST(Progress, OnATerminalAboveTheThresholdOnly) {
+  const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+  if (master < 0) GTEST_SKIP() << "no pseudo-terminal on this machine";
+  ASSERT_EQ(::grantpt(master), 0);
+  ASSERT_EQ(::unlockpt(master), 0);
+  const int terminal = ::open(::ptsname(master), O_RDWR | O_NOCTTY);
+  ASSERT_GE(terminal, 0);
+  {
+    StandardErrorOn redirected(terminal);
+    EXPECT_EQ(ProgressLine::terminal_for(kProgressMinPoints + 1), &std::cerr);
+    EXPECT_EQ(ProgressLine::terminal_for(kProgressMinPoints), nullptr);
+  }
+  ::close(terminal);
+  ::close(master);
 }
 
 }  // namespace

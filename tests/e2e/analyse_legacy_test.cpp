@@ -97,7 +97,7 @@ void compare_with_report(const std::filesystem::path& folder, const std::filesys
     EXPECT_NEAR(x[i], row.R, 0.005) << folder << " row " << i;
     EXPECT_EQ(y[i], 0.0);
     EXPECT_EQ(side[i] == "below", row.lower) << folder << " row " << i;
-    if (row.Z == 0.0) continue;  // the surface: the legacy error is a few per cent (see README)
+    if (row.Z == 0.0) continue;  // the surface: the legacy error is a few per cent (see docs/method.md)
     for (std::size_t k = 0; k < columns.size(); ++k) {
       // The legacy TaoRZ of a dual wheel adds the two wheels' shear, each in
       // its own radial direction: it is sxz only beyond the second wheel.

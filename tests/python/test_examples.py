@@ -1,4 +1,4 @@
-"""The Python examples run as the README shows them, on a smaller scale."""
+"""The Python examples run as the README and the manual show them, on a smaller scale."""
 
 import subprocess
 import sys
