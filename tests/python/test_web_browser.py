@@ -195,6 +195,13 @@ def test_a_typed_analysis_gives_the_table_of_kestral_analyse(server, browser, sc
     path = tmp_path / "typed.json"
     path.write_text(json.dumps(TYPED))
     assert_same_table(page_table(browser), program_table(path))
+    browser.find_element(By.CSS_SELECTOR, '.tab[data-tab="profile-view"]').click()
+    WebDriverWait(browser, 5).until(lambda d: d.find_element(By.CSS_SELECTOR, "#profile-view svg"))
+    for tab, name in (("table-view", "web-analyse.png"), ("profile-view", "web-analyse-profile.png"),
+                      ("map-view", "web-analyse-map.png")):
+        browser.find_element(By.CSS_SELECTOR, f'.tab[data-tab="{tab}"]').click()
+        photograph(browser, os.path.join(screenshots, name))
+    browser.find_element(By.CSS_SELECTOR, '.tab[data-tab="table-view"]').click()
     headings, _ = page_table(browser)
     column = headings.index("szz_MPa")
     for clicks, order in ((1, 1), (2, -1)):  # a click sorts up, the next one down
@@ -206,12 +213,6 @@ def test_a_typed_analysis_gives_the_table_of_kestral_analyse(server, browser, sc
     browser.find_element(By.CSS_SELECTOR, '#column-groups input[value="errors"]').click()
     assert not errors.is_displayed()
     browser.find_element(By.CSS_SELECTOR, '#column-groups input[value="errors"]').click()
-    browser.find_element(By.CSS_SELECTOR, '.tab[data-tab="profile-view"]').click()
-    WebDriverWait(browser, 5).until(lambda d: d.find_element(By.CSS_SELECTOR, "#profile-view svg"))
-    for tab, name in (("table-view", "web-analyse.png"), ("profile-view", "web-analyse-profile.png"),
-                      ("map-view", "web-analyse-map.png")):
-        browser.find_element(By.CSS_SELECTOR, f'.tab[data-tab="{tab}"]').click()
-        photograph(browser, os.path.join(screenshots, name))
 
 
 def test_a_bad_value_is_shown_beside_its_field_and_gives_no_result(server, browser, screenshots):

@@ -3,7 +3,7 @@
 from __future__ import annotations
 
 from dataclasses import dataclass
-from typing import Callable
+from typing import Callable, Tuple
 
 from ... import _kestral
 
@@ -24,8 +24,8 @@ class Page:
         Its title in the navigation.
     template : str
         Its Jinja2 template, which extends ``base.html``.
-    script : str
-        Its script in ``static/`` (empty for none).
+    scripts : tuple of str
+        Its scripts in ``static/``, loaded in this order after the shared one.
     available : callable
         Whether this build has what the page needs.
     """
@@ -33,7 +33,7 @@ class Page:
     slug: str
     title: str
     template: str
-    script: str = ""
+    scripts: Tuple[str, ...] = ()
     available: Callable[[], bool] = _always
 
     @property
