@@ -1,23 +1,10 @@
-// analyse(): validation, the rows of every point, and the points shared out
-// over worker threads in fixed blocks. Each row is computed from its own
-// inputs and the node values (pure functions of the section), so it is the
-// same bit for bit whatever thread computes it and however many there are.
+// analyse(): validation, then the rows (problem_run.h).
 #include "multilayer/analysis.h"
 
-#include <algorithm>
-#include <atomic>
 #include <cmath>
-#include <exception>
-#include <mutex>
 #include <numbers>
-#include <system_error>
-#include <thread>
 
-#include "multilayer/load_integrals.h"
-#include "multilayer/node_cache.h"
-#include "multilayer/point_location.h"
-#include "multilayer/scaled_section.h"
-#include "multilayer/superposition.h"
+#include "multilayer/problem_run.h"
 #include "multilayer/validation.h"
 
 namespace kestral::multilayer {
@@ -31,126 +18,10 @@ Load Load::from_force(double x, double y, double load, double pressure) {
   return l;
 }
 
-namespace {
-
-constexpr std::size_t kRowsPerBlock = 16;
-
-struct ScaledLoad {
-  double x, y, radius, pressure, tolerance;
-  std::size_t radius_index;
-};
-
-struct Job {
-  const ScaledSection& section;
-  const std::vector<ScaledLoad>& loads;
-  const std::vector<double>& radii;
-  const std::vector<Point>& points;
-  const std::vector<std::size_t>& row_point;
-  const std::vector<RowPlace>& row_place;
-  std::vector<Result>& rows;
-  const std::atomic<bool>* cancel;
-};
-
-Result compute_row(NodeCache& cache, const Job& job, std::size_t row) {
-  const Point& point = job.points[job.row_point[row]];
-  const RowPlace& where = job.row_place[row];
-  const double unit = job.section.length_unit;
-  Superposed total;
-  for (const ScaledLoad& load : job.loads) {
-    const double dx = point.x / unit - load.x;
-    const double dy = point.y / unit - load.y;
-    const double r = std::hypot(dx, dy);
-    const LoadIntegrals li =
-        integrate_load(cache, job.section, where.place, r, load.radius_index, load.radius, load.tolerance);
-    add_load(total, li, dx, dy, r, load.pressure, load.radius);
-  }
-  Result result = finish_row(total, job.section.layers[where.place.layer], job.section);
-  result.point = job.row_point[row];
-  result.face = where.face;
-  result.layer = static_cast<int>(where.place.layer);
-  return result;
-}
-
-void run_blocks(const Job& job, std::size_t threads) {
-  const std::size_t count = job.rows.size();
-  const std::size_t blocks = (count + kRowsPerBlock - 1) / kRowsPerBlock;
-  std::atomic<std::size_t> next{0};
-  std::exception_ptr failure;
-  std::mutex failure_lock;
-  auto worker = [&]() {
-    try {
-      NodeCache cache(job.section, job.radii);
-      for (std::size_t block = next++; block < blocks; block = next++) {
-        if (job.cancel != nullptr && job.cancel->load(std::memory_order_relaxed)) throw Cancelled();
-        const std::size_t end = std::min(count, (block + 1) * kRowsPerBlock);
-        for (std::size_t row = block * kRowsPerBlock; row < end; ++row) job.rows[row] = compute_row(cache, job, row);
-      }
-    } catch (...) {
-      const std::lock_guard<std::mutex> hold(failure_lock);
-      if (!failure) failure = std::current_exception();
-      next = blocks;
-    }
-  };
-  threads = std::max<std::size_t>(1, std::min(threads, blocks));
-  if (threads == 1) {
-    worker();
-  } else {
-    std::vector<std::thread> pool;
-    pool.reserve(threads);
-    for (std::size_t t = 0; t < threads; ++t) {
-      try {
-        pool.emplace_back(worker);
-      } catch (const std::system_error&) {
-        break;  // no more threads to be had: those started share the blocks
-      }
-    }
-    if (pool.empty()) worker();
-    for (std::thread& t : pool) t.join();
-  }
-  if (failure) std::rethrow_exception(failure);
-}
-
-}  // namespace
-
 std::vector<Result> analyse(const Section& section, const std::vector<Load>& loads,
                             const std::vector<Point>& points, const Options& options) {
   validate_problem(section, loads, points, options);
-  const ScaledSection scaled = scale_section(section, loads);
-  const std::vector<double> depths = interface_depths(section);
-
-  std::vector<double> radii;
-  for (const Load& l : loads) radii.push_back(l.radius / scaled.length_unit);
-  std::sort(radii.begin(), radii.end());
-  radii.erase(std::unique(radii.begin(), radii.end()), radii.end());
-  std::vector<ScaledLoad> scaled_loads;
-  for (const Load& l : loads) {
-    ScaledLoad s{};
-    s.x = l.x / scaled.length_unit;
-    s.y = l.y / scaled.length_unit;
-    s.radius = l.radius / scaled.length_unit;
-    s.pressure = l.pressure / scaled.stress_unit;
-    // The tolerance is shared among the loads; an integral is multiplied by
-    // q a before it adds to a result of scale 1.
-    s.tolerance = options.tolerance / static_cast<double>(loads.size()) / (s.pressure * s.radius);
-    s.radius_index = static_cast<std::size_t>(std::lower_bound(radii.begin(), radii.end(), s.radius) - radii.begin());
-    scaled_loads.push_back(s);
-  }
-
-  std::vector<std::size_t> row_point;
-  std::vector<RowPlace> row_place;
-  for (std::size_t i = 0; i < points.size(); ++i) {
-    for (const RowPlace& place : locate_point(points[i], depths, scaled)) {
-      row_point.push_back(i);
-      row_place.push_back(place);
-    }
-  }
-  std::vector<Result> rows(row_point.size());
-  if (rows.empty()) return rows;
-  const std::size_t threads =
-      options.threads == 0 ? std::max(1u, std::thread::hardware_concurrency()) : static_cast<std::size_t>(options.threads);
-  const Job job{scaled, scaled_loads, radii, points, row_point, row_place, rows, options.cancel};
-  run_blocks(job, threads);
-  return rows;
+  return run_problem(section, loads, points, options, RunStores{});
 }
 
 }  // namespace kestral::multilayer

@@ -22,6 +22,7 @@
 
 #include <atomic>
 #include <cstddef>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -119,6 +120,42 @@ struct Result {
 // rows, the face above first.
 std::vector<Result> analyse(const Section& section, const std::vector<Load>& loads,
                             const std::vector<Point>& points, const Options& options = {});
+
+// The loads and points of a problem prepared once for many sections (a
+// backcalculation, a design search, a Monte Carlo run): it keeps what does
+// not depend on the layers (the Bessel factors of every load radius and every
+// point-to-load distance at the Hankel nodes met so far) so that a new
+// section costs its layer solves and sums. analyse(section) returns the rows
+// ::analyse(section, loads, points, options) gives, bit for bit.
+//
+// The constructor validates the loads, points and options (InvalidProblem as
+// analyse() would); analyse(section) validates the section. Const members are
+// safe to call from several threads at once: the kept factors are read under
+// a shared lock and what a call computed anew is merged afterwards under an
+// exclusive one, within a bound of kPreparedStoreBytes (beyond it, factors
+// are computed at every call: slower, the same bits). Copies share the kept
+// factors.
+class PreparedGeometry {
+ public:
+  static constexpr std::size_t kPreparedStoreBytes = std::size_t{64} << 20;
+
+  PreparedGeometry(std::vector<Load> loads, std::vector<Point> points, Options options = {});
+
+  std::vector<Result> analyse(const Section& section) const;
+
+  const std::vector<Load>& loads() const { return loads_; }
+  const std::vector<Point>& points() const { return points_; }
+  const Options& options() const { return options_; }
+  // Bytes of Bessel factors kept so far (at most about kPreparedStoreBytes).
+  std::size_t kept_bytes() const;
+
+ private:
+  struct Kept;
+  std::vector<Load> loads_;
+  std::vector<Point> points_;
+  Options options_;
+  std::shared_ptr<Kept> kept_;
+};
 
 class InvalidProblem : public std::invalid_argument {
  public:

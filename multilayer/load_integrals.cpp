@@ -44,21 +44,6 @@ struct Setting {
   bool wide;  // uniform panels 1.5 w wide (w = 2^-level), not w
 };
 
-// Bessel factors J0, J1, J2 of m r.
-struct Bessel {
-  double j0 = 1, j1 = 0, j2 = 0;
-};
-Bessel bessel(double x) {
-  Bessel b;
-  if (x == 0.0) return b;
-  const BesselPair pair = bessel_j0_j1(x);
-  b.j0 = pair.j0;
-  b.j1 = pair.j1;
-  // 2 J1 / x - J0 cancels for small x: there the series.
-  b.j2 = x < 1e-4 ? x * x / 8.0 * (1.0 - x * x / 12.0) : 2.0 * b.j1 / x - b.j0;
-  return b;
-}
-
 // The integrand's six values at the nodes of one panel.
 void point_kernels(const PanelNodes& panel, const Setting& s, std::size_t layers, PanelKernels& kernels) {
   const ScaledLayer& layer = s.section.layers[s.place.layer];
@@ -98,12 +83,12 @@ void integrand(NodeCache& cache, int level, std::int64_t index, int span, const 
     known = &fresh;
   }
   const std::size_t radii = cache.radii();
+  const PointBessel& b = cache.point_bessel(level, index, span, panel, s.r);
   for (std::size_t k = 0; k < static_cast<std::size_t>(kKronrodNodes); ++k) {
     const Six& K = (*known)[k];
     const double load = panel.load_bessel[k * radii + s.radius_index];
-    const Bessel b = bessel(panel.m[k] * s.r);
-    f[k] = {K[0] * b.j0 * load, K[1] * b.j0 * load, K[2] * b.j2 * load,
-            K[3] * b.j1 * load, K[4] * b.j1 * load, K[5] * b.j0 * load};
+    f[k] = {K[0] * b.j0[k] * load, K[1] * b.j0[k] * load, K[2] * b.j2[k] * load,
+            K[3] * b.j1[k] * load, K[4] * b.j1[k] * load, K[5] * b.j0[k] * load};
   }
 }
 

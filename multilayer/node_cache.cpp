@@ -7,17 +7,18 @@
 
 namespace kestral::multilayer {
 
-NodeCache::NodeCache(const ScaledSection& section, std::vector<double> radii)
-    : section_(section), radii_(std::move(radii)) {}
+NodeCache::NodeCache(const ScaledSection& section, std::vector<double> radii, const BesselStore* known,
+                     BesselStore* fresh)
+    : section_(section), radii_(std::move(radii)), known_(known), fresh_(fresh) {}
 
-namespace {
-
-// Levels stay within +-2^15, spans below 8 and indices below 2^45 (the
-// integration limits the panels per point), so the key is unique.
-std::uint64_t key_of(int level, std::int64_t index, int span) {
+std::uint64_t NodeCache::panel_key(int level, std::int64_t index, int span) {
   return (static_cast<std::uint64_t>(level + 32768) << 48) | (static_cast<std::uint64_t>(span) << 45) |
          static_cast<std::uint64_t>(index);
 }
+
+namespace {
+
+std::uint64_t key_of(int level, std::int64_t index, int span) { return NodeCache::panel_key(level, index, span); }
 
 // Places kept at once, and kernel panels kept (1 kB each): a few MB per
 // thread, whatever the number of points.
@@ -75,17 +76,41 @@ const PanelNodes& NodeCache::panel(int level, std::int64_t index, int span) {
   const double mid = nodes->lower + half;
   const std::size_t n = section_.size();
   nodes->constants.resize(static_cast<std::size_t>(kKronrodNodes) * 4 * n);
-  nodes->load_bessel.resize(static_cast<std::size_t>(kKronrodNodes) * radii_.size());
+  const std::vector<double>* stored = known_ == nullptr ? nullptr : known_->load_bessel(key);
+  if (stored == nullptr && fresh_ != nullptr) stored = fresh_->load_bessel(key);
+  if (stored != nullptr) {
+    nodes->load_bessel = *stored;
+  } else {
+    nodes->load_bessel.resize(static_cast<std::size_t>(kKronrodNodes) * radii_.size());
+  }
   for (std::size_t k = 0; k < static_cast<std::size_t>(kKronrodNodes); ++k) {
     const double m = mid + half * rule.node[k];
     nodes->m[k] = m;
     solve_layer_constants(section_, m, scratch_);
     std::copy(scratch_.begin(), scratch_.end(), nodes->constants.begin() + static_cast<std::ptrdiff_t>(k * 4 * n));
+    if (stored != nullptr) continue;
     for (std::size_t j = 0; j < radii_.size(); ++j) {
       nodes->load_bessel[k * radii_.size() + j] = bessel_j1(m * radii_[j]);
     }
   }
+  if (stored == nullptr && fresh_ != nullptr) fresh_->add_load_bessel(key, nodes->load_bessel);
   return *panels_.emplace(key, std::move(nodes)).first->second;
+}
+
+const PointBessel& NodeCache::point_bessel(int level, std::int64_t index, int span, const PanelNodes& panel,
+                                           double r) {
+  const std::uint64_t key = key_of(level, index, span);
+  if (known_ != nullptr) {
+    if (const PointBessel* stored = known_->point_bessel(key, r)) return *stored;
+  }
+  if (fresh_ != nullptr) {
+    if (const PointBessel* stored = fresh_->point_bessel(key, r)) return *stored;
+  }
+  for (std::size_t k = 0; k < static_cast<std::size_t>(kKronrodNodes); ++k) {
+    bessel_j012(panel.m[k] * r, bessel_scratch_.j0[k], bessel_scratch_.j1[k], bessel_scratch_.j2[k]);
+  }
+  if (fresh_ != nullptr) return fresh_->add_point_bessel(key, r, bessel_scratch_);
+  return bessel_scratch_;
 }
 
 }  // namespace kestral::multilayer

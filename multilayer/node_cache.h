@@ -12,6 +12,10 @@
 // a few depths); beyond them, or beyond a bound on the memory, the kernels
 // are forgotten and computed again when asked for.
 //
+// The Bessel factors, which do not depend on the section, may come from a
+// store kept from call to call (bessel_store.h): those the store lacks are
+// computed and gathered in a second store for the caller to merge.
+//
 // One cache per worker thread (no locks); every entry is a pure function of
 // the section, the radii and the key, so a value does not depend on the
 // thread or on the order in which points ask for it.
@@ -25,6 +29,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "multilayer/bessel_store.h"
 #include "multilayer/kronrod_rule.h"
 #include "multilayer/scaled_section.h"
 
@@ -42,9 +47,19 @@ using PanelKernels = std::array<std::array<double, 6>, kKronrodNodes>;
 
 class NodeCache {
  public:
-  NodeCache(const ScaledSection& section, std::vector<double> radii);
+  // known: factors computed before (read only), or nullptr; fresh: where the
+  // factors computed here go (nullptr: nowhere, computed at every use).
+  NodeCache(const ScaledSection& section, std::vector<double> radii, const BesselStore* known = nullptr,
+            BesselStore* fresh = nullptr);
+
+  // The key of a panel: unique while levels stay within +-2^15, spans below
+  // 8 and indices below 2^45 (the integration limits the panels per point).
+  static std::uint64_t panel_key(int level, std::int64_t index, int span);
 
   const PanelNodes& panel(int level, std::int64_t index, int span = 1);
+  // J0, J1, J2 of m r at the panel's nodes (from the stores, or computed
+  // into a scratch valid until the next call).
+  const PointBessel& point_bessel(int level, std::int64_t index, int span, const PanelNodes& panel, double r);
 
   // The place whose kernels point_kernels and remember_kernels refer to: the
   // layer and the point's distances s, t to its top and bottom faces (the
@@ -81,6 +96,9 @@ class NodeCache {
   std::unordered_map<KernelKey, std::size_t, KernelKeyHash> point_index_;
   std::vector<PanelKernels> point_kernels_;
   std::vector<double> scratch_;
+  const BesselStore* known_;
+  BesselStore* fresh_;
+  PointBessel bessel_scratch_;
 };
 
 }  // namespace kestral::multilayer

@@ -119,16 +119,17 @@ void check_points(const std::vector<Point>& points, double a_max) {
   const std::size_t n = points.size();
   for (std::size_t i = 0; i < n; ++i) {
     const Point& p = points[i];
-    const std::string name = item("point", i, n);
+    // Built only on a fault: a problem may have a million points.
+    const auto name = [&] { return item("point", i, n); };
     if (!(std::isfinite(p.x) && std::fabs(p.x) <= kMaxCoordinate))
-      fail(name + ": x must be finite and at most 1e100 in size, got " + shortest_double(p.x));
+      fail(name() + ": x must be finite and at most 1e100 in size, got " + shortest_double(p.x));
     if (!(std::isfinite(p.y) && std::fabs(p.y) <= kMaxCoordinate))
-      fail(name + ": y must be finite and at most 1e100 in size, got " + shortest_double(p.y));
+      fail(name() + ": y must be finite and at most 1e100 in size, got " + shortest_double(p.y));
     if (!(std::isfinite(p.z) && p.z >= 0.0 && p.z <= kMaxCoordinate))
-      fail(name + ": depth z must be finite, >= 0 and at most 1e100, got " + shortest_double(p.z));
+      fail(name() + ": depth z must be finite, >= 0 and at most 1e100, got " + shortest_double(p.z));
     for (const auto& [axis, value] : {std::pair<const char*, double>{"x", p.x}, {"y", p.y}, {"depth z", p.z}}) {
       if (std::fabs(value) > kMaxRadiiFromOrigin * a_max)
-        fail(name + ": " + axis + " " + shortest_double(value) + " is more than 1e12 load radii (" +
+        fail(name() + ": " + axis + " " + shortest_double(value) + " is more than 1e12 load radii (" +
              shortest_double(a_max) + ") from the origin");
     }
     switch (p.side) {
@@ -137,7 +138,29 @@ void check_points(const std::vector<Point>& points, double a_max) {
       case Side::below:
         break;
       default:
-        fail(name + ": unknown side " + std::to_string(static_cast<int>(p.side)));
+        fail(name() + ": unknown side " + std::to_string(static_cast<int>(p.side)));
+    }
+  }
+}
+
+void check_options(const Options& options) {
+  if (!(options.tolerance > kMinTolerance && options.tolerance <= kMaxTolerance))
+    fail("options: tolerance must lie in (1e-14, 1e-2], got " + shortest_double(options.tolerance));
+  if (options.threads < 0) fail("options: threads must be >= 0, got " + std::to_string(options.threads));
+}
+
+double largest_radius(const std::vector<Load>& loads) {
+  double a_max = 0;
+  for (const Load& l : loads) a_max = std::max(a_max, l.radius);
+  return a_max;
+}
+
+void check_load_centres(const std::vector<Load>& loads, double a_max) {
+  for (std::size_t i = 0; i < loads.size(); ++i) {
+    for (const auto& [axis, value] : {std::pair<const char*, double>{"x", loads[i].x}, {"y", loads[i].y}}) {
+      if (std::fabs(value) > kMaxRadiiFromOrigin * a_max)
+        fail(item("load", i, loads.size()) + ": centre " + axis + " " + shortest_double(value) +
+             " is more than 1e12 load radii (" + shortest_double(a_max) + ") from the origin");
     }
   }
 }
@@ -146,26 +169,25 @@ void check_points(const std::vector<Point>& points, double a_max) {
 
 void validate_problem(const Section& section, const std::vector<Load>& loads, const std::vector<Point>& points,
                       const Options& options) {
-  if (!(options.tolerance > kMinTolerance && options.tolerance <= kMaxTolerance))
-    fail("options: tolerance must lie in (1e-14, 1e-2], got " + shortest_double(options.tolerance));
-  if (options.threads < 0) fail("options: threads must be >= 0, got " + std::to_string(options.threads));
+  check_options(options);
   check_layers(section);
   check_loads(loads);
   check_scales(section, loads);
-  double a_max = 0;
-  for (const Load& l : loads) a_max = std::max(a_max, l.radius);
-  for (std::size_t i = 0; i < loads.size(); ++i) {
-    for (const auto& [axis, value] : {std::pair<const char*, double>{"x", loads[i].x}, {"y", loads[i].y}}) {
-      if (std::fabs(value) > kMaxRadiiFromOrigin * a_max)
-        fail(item("load", i, loads.size()) + ": centre " + axis + " " + shortest_double(value) +
-             " is more than 1e12 load radii (" + shortest_double(a_max) + ") from the origin");
-    }
-  }
+  const double a_max = largest_radius(loads);
+  check_load_centres(loads, a_max);
   double depth = 0;
   for (std::size_t i = 0; i + 1 < section.layers.size(); ++i) depth += section.layers[i].thickness;
   if (depth > kMaxRadiiFromOrigin * a_max)
     fail("section: total thickness " + shortest_double(depth) + " is more than 1e12 load radii (" +
          shortest_double(a_max) + ")");
+  check_points(points, a_max);
+}
+
+void validate_geometry(const std::vector<Load>& loads, const std::vector<Point>& points, const Options& options) {
+  check_options(options);
+  check_loads(loads);
+  const double a_max = largest_radius(loads);
+  check_load_centres(loads, a_max);
   check_points(points, a_max);
 }
 

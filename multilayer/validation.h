@@ -14,6 +14,10 @@ namespace kestral::multilayer {
 void validate_problem(const Section& section, const std::vector<Load>& loads,
                       const std::vector<Point>& points, const Options& options);
 
+// The checks of validate_problem() that do not involve the section (options,
+// loads, points), with the same messages.
+void validate_geometry(const std::vector<Load>& loads, const std::vector<Point>& points, const Options& options);
+
 // The shortest text that reads back as the same double ("nan", "inf" too).
 std::string shortest_double(double value);
 
