@@ -210,3 +210,21 @@ def test_a_program_in_the_module_is_served_by_its_route_and_page(monkeypatch, ro
         assert (response.json()["field"], response.json()["message"]) == ("layers", "missing")
         page = client.get(f"/{route}").text
         assert 'id="program-panel"' in page and "Not in this build" not in page
+
+
+def test_serve_refuses_an_address_it_cannot_listen_on():
+    import socket
+    import sys
+
+    with socket.socket() as taken:
+        taken.bind(("127.0.0.1", 0))
+        taken.listen()
+        port = taken.getsockname()[1]
+        run = subprocess.run([sys.executable, "-m", "kestral", "serve", "--port", str(port)],
+                             capture_output=True, text=True, timeout=60)
+    assert (run.returncode, run.stdout) == (1, "")
+    assert run.stderr == (f"python3 -m kestral serve: cannot listen on 127.0.0.1 port {port}: "
+                          "Address already in use\n")
+    run = subprocess.run([sys.executable, "-m", "kestral", "serve", "--port", "0"],
+                         capture_output=True, text=True, timeout=60)
+    assert (run.returncode, run.stderr) == (2, "python3 -m kestral serve: --port is 0, must be 1 to 65535\n")

@@ -3,6 +3,8 @@
 from __future__ import annotations
 
 import argparse
+import socket
+import sys
 from typing import List, Optional
 
 
@@ -52,20 +54,54 @@ def serve(host: str = "127.0.0.1", port: int = 8080, workers: int = 0,
 
     from .app import Limits, create_app
 
+    listener = _listen(host, port)
     app = create_app(Limits(max_body=max_body, max_work=max_work, workers=workers))
-    print(f"kestral: serving on http://{host}:{port}{root_path}/ (Ctrl-C stops)", flush=True)
-    uvicorn.run(app, host=host, port=port, root_path=root_path, log_level="warning",
-                proxy_headers=bool(root_path))
+    config = uvicorn.Config(app, root_path=root_path, log_level="warning",
+                            proxy_headers=bool(root_path))
+    shown = f"[{host}]" if ":" in host else host
+    print(f"kestral: serving on http://{shown}:{port}{root_path}/ (Ctrl-C stops)", flush=True)
+    uvicorn.Server(config).run(sockets=[listener])
+
+
+def _listen(host: str, port: int) -> socket.socket:
+    """The server's socket, bound before anything is said to be served.
+
+    Raises
+    ------
+    ValueError
+        When the address cannot be listened on (in use, not this machine's).
+    """
+    family = socket.AF_INET6 if ":" in host else socket.AF_INET
+    listener = socket.socket(family, socket.SOCK_STREAM)
+    listener.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+    try:
+        listener.bind((host, port))
+    except OSError as error:
+        listener.close()
+        raise ValueError(f"cannot listen on {host} port {port}: "
+                         f"{error.strerror or error}") from None
+    return listener
 
 
 def main(arguments: argparse.Namespace) -> int:
-    """Runs ``serve`` with parsed arguments; returns the exit status."""
+    """Runs ``serve`` with parsed arguments; returns the exit status (1 when
+    the address cannot be listened on).
+
+    Raises
+    ------
+    ValueError
+        Arguments out of range (a usage error).
+    """
     if not 0 < arguments.port < 65536:
         raise ValueError(f"--port is {arguments.port}, must be 1 to 65535")
     if arguments.workers < 0 or arguments.max_work <= 0 or arguments.max_body <= 0:
         raise ValueError("--workers must be 0 or more, --max-work and --max-body above 0")
-    serve(arguments.host, arguments.port, arguments.workers, arguments.max_work,
-          arguments.max_body, arguments.root_path.rstrip("/"))
+    try:
+        serve(arguments.host, arguments.port, arguments.workers, arguments.max_work,
+              arguments.max_body, arguments.root_path.rstrip("/"))
+    except ValueError as error:
+        print(f"python3 -m kestral serve: {error}", file=sys.stderr)
+        return 1
     return 0
 
 
