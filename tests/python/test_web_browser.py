@@ -260,6 +260,20 @@ def test_opening_a_problem_file_fills_the_form(server, browser):
     assert_same_table(page_table(browser), program_table(path))
 
 
+def test_a_large_table_shows_its_first_rows_and_sorts_them_all(server, browser):
+    browser.get(server + "/analyse")
+    type_into(browser, "#profile-step", 0.25)  # 2401 depths under 2 places
+    Select(browser.find_element(By.ID, "plot-map")).select_by_value("")
+    run_and_wait(browser)
+    rows = page_table(browser)[1]
+    assert len(rows) == 2000
+    assert browser.find_element(By.ID, "rows-note").text.startswith("The first 2000 rows of 4806")
+    browser.find_element(By.CSS_SELECTOR, 'th[data-column="szz_MPa"]').click()
+    headings, rows = page_table(browser)
+    least = browser.execute_script("return Math.min(...shown.columns.szz_MPa);")
+    assert float(rows[0][headings.index("szz_MPa")]) == least
+
+
 def test_a_long_analysis_shows_its_progress_and_stops_on_cancel(server, browser, screenshots):
     browser.get(server + "/analyse")
     type_into(browser, "#profile-places", "; ".join(f"{x},0" for x in range(0, 400, 50)))

@@ -97,6 +97,11 @@ function heading(key) {
   return match ? [key.slice(0, -match[0].length), match[1]] : [key, ""];
 }
 
+// Rows shown at once: a table of many thousand rows would stall the
+// browser; the CSV holds them all.
+const SHOWN_ROWS = 2000;
+let shown = null;  // the results' columns and the order of their rows
+
 function showResults(state) {
   const columns = state.result.columns;
   const keys = Object.keys(columns);
@@ -118,9 +123,24 @@ function showResults(state) {
   });
   table.tHead.innerHTML = "";
   table.tHead.appendChild(headRow);
-  const body = document.createElement("tbody");
+  shown = {columns, keys, order: Array.from({length: rows}, (_, r) => r)};
+  renderRows();
+  $("results-summary").textContent = `${rows} rows · ${state.elapsed.toFixed(2)} s`;
+  $("rows-note").textContent = rows > SHOWN_ROWS
+    ? `The first ${SHOWN_ROWS} rows of ${rows} in the order chosen are shown; the CSV holds them all.` : "";
+  $("download-csv").href = `${kestral.root}/api/jobs/${state.id}/csv`;
+  const pictures = state.pictures || {};
+  showPicture($("profile-view"), pictures.profile, pictures.profile_error || "No profile asked for.");
+  showPicture($("map-view"), pictures.map, pictures.map_error || "No map asked for.");
+  $("results").hidden = false;
+  $("results").scrollIntoView({block: "start"});
+}
+
+function renderRows() {
+  const {columns, keys, order} = shown;
   const groups = keys.map((key) => `g-${group(heading(key)[0])}`);
-  for (let r = 0; r < rows; r++) {
+  const body = document.createElement("tbody");
+  for (const r of order.slice(0, SHOWN_ROWS)) {
     const tr = document.createElement("tr");
     for (const [k, key] of keys.entries()) {
       const v = columns[key][r];
@@ -135,14 +155,8 @@ function showResults(state) {
     }
     body.appendChild(tr);
   }
+  const table = $("results-table");
   table.replaceChild(body, table.tBodies[0]);
-  $("results-summary").textContent = `${rows} rows · ${state.elapsed.toFixed(2)} s`;
-  $("download-csv").href = `${kestral.root}/api/jobs/${state.id}/csv`;
-  const pictures = state.pictures || {};
-  showPicture($("profile-view"), pictures.profile, pictures.profile_error || "No profile asked for.");
-  showPicture($("map-view"), pictures.map, pictures.map_error || "No map asked for.");
-  $("results").hidden = false;
-  $("results").scrollIntoView({block: "start"});
 }
 
 // The server's SVG (matplotlib's, every text escaped), or a note.
@@ -154,24 +168,19 @@ function showPicture(view, svg, note) {
   view.replaceChildren(hint);
 }
 
+// Sorts every row (not only those shown) by a column: up, then down.
 function sortBy(index) {
   const table = $("results-table");
   const th = table.tHead.rows[0].cells[index];
   const up = !th.classList.contains("sorted-up");
   [...table.tHead.rows[0].cells].forEach((c) => c.classList.remove("sorted-up", "sorted-down"));
   th.classList.add(up ? "sorted-up" : "sorted-down");
-  const rows = [...table.tBodies[0].rows];
-  const key = (row) => {
-    const td = row.cells[index];
-    return td.dataset.value !== undefined ? Number(td.dataset.value) : td.textContent;
-  };
-  rows.sort((a, b) => {
-    const ka = key(a), kb = key(b);
-    const order = ka < kb ? -1 : ka > kb ? 1 : 0;
+  const values = shown.columns[shown.keys[index]];
+  shown.order.sort((a, b) => {
+    const order = values[a] < values[b] ? -1 : values[a] > values[b] ? 1 : a - b;
     return up ? order : -order;
   });
-  const body = table.tBodies[0];
-  rows.forEach((row) => body.appendChild(row));
+  renderRows();
 }
 
 function showTab(name) {
