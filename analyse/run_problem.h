@@ -24,8 +24,8 @@ struct RunSettings {
   std::size_t points_per_block = kPointsPerBlock;
   // Called after each block with the points done and the total.
   std::function<void(std::size_t, std::size_t)> progress;
-  // When set, the engine polls it between blocks of rows and a raised flag
-  // stops the run with multilayer::Cancelled.
+  // When set and raised by another thread, the run stops within a block and
+  // throws multilayer::Cancelled (an interrupted Python call).
   const std::atomic<bool>* cancel = nullptr;
 };
 

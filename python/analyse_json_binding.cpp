@@ -69,7 +69,7 @@ std::pair<std::string, std::string> analyse_texts(const std::string& text, const
   std::string csv;
   std::optional<std::string> too_much;
   bool cancelled = false;
-  without_gil([&] {
+  without_gil([&](const std::atomic<bool>& interrupted) {
     analyse::Problem problem = analyse::read_problem(analyse::parse_json_text(text, source), source);
     if (max_work > 0 && work_of(problem) > max_work) {
       too_much = work_limit_message(problem, max_work);
@@ -77,10 +77,17 @@ std::pair<std::string, std::string> analyse_texts(const std::string& text, const
     }
     analyse::RunSettings settings;
     settings.threads = threads;
+    // Ctrl-C in the calling thread (when it is Python's main thread) raises
+    // `interrupted`; with a token, the engine watches the token instead and
+    // an interruption reaches it after the next block of points.
+    settings.cancel = &interrupted;
     if (token != nullptr) {
       token->set_progress(0, problem.points.size());
       settings.cancel = token->flag();
-      settings.progress = [token](std::size_t done, std::size_t total) { token->set_progress(done, total); };
+      settings.progress = [token, &interrupted](std::size_t done, std::size_t total) {
+        token->set_progress(done, total);
+        if (interrupted.load()) token->cancel();
+      };
     }
     try {
       const analyse::ResultTable table = analyse::analyse_to_table(problem, settings);

@@ -2,6 +2,7 @@
 // file.
 #pragma once
 
+#include <atomic>
 #include <functional>
 
 #include <pybind11/pybind11.h>
@@ -10,11 +11,14 @@ namespace kestral::python {
 
 void bind_problem(pybind11::module_& module);  // analyse_problem, analyse_file
 void bind_legacy(pybind11::module_& module);   // run_legacy
-void bind_engine_timing(pybind11::module_& module);  // engine_seconds, for the benchmark
-void bind_analyse_json(pybind11::module_& module);   // analyse_json, CancelToken, for the web app
+void bind_result_columns(pybind11::module_& module);  // result_columns, MAX_PROBLEM_POINTS
+void bind_analyse_json(pybind11::module_& module);    // analyse_json, CancelToken, for the web app
 
-// Runs `work` without the GIL; a problem the reader or the engine refuses
+// Runs `work` without the GIL. Called from Python's main thread, the work
+// runs on a worker thread while this one answers signals: on Ctrl-C,
+// `cancel` is raised, the work is awaited (the engine stops within a block)
+// and KeyboardInterrupt raised. A problem the reader or the engine refuses
 // becomes ValueError with the program's message once the GIL is back.
-void without_gil(const std::function<void()>& work);
+void without_gil(const std::function<void(const std::atomic<bool>& cancel)>& work);
 
 }  // namespace kestral::python

@@ -1,5 +1,7 @@
-// engine_seconds: the C++ side of a problem timed inside the module, so that
-// the benchmark can tell the binding's own cost from the C++ library's:
+// _kestral_timing, an extension for the benchmark only (built beside the
+// package, never installed): engine_seconds, the C++ side of a problem timed
+// in C++, so that the benchmark can tell the binding's own cost from the C++
+// library's:
 //   "engine":  multilayer::analyse on the problem as read, nothing else;
 //   "library": what kestral-analyse does with a parsed problem file
 //              (read_problem, the engine, the table), without its output;
@@ -57,7 +59,7 @@ std::pair<double, double> engine_seconds(const py::object& problem, const std::s
     throw py::value_error("what is \"engine\", \"library\" or \"read\", not \"" + what + "\"");
   const nlohmann::json document = json_from_python(problem);
   std::pair<double, double> best;
-  without_gil([&] {
+  without_gil([&](const std::atomic<bool>&) {
     const Problem read = analyse::read_problem(document, source);
     analyse::RunSettings settings;
     settings.threads = threads;
@@ -87,13 +89,15 @@ std::pair<double, double> engine_seconds(const py::object& problem, const std::s
 }
 
 }  // namespace
+}  // namespace kestral::python
 
-void bind_engine_timing(py::module_& module) {
+PYBIND11_MODULE(_kestral_timing, module) {
+  using kestral::python::engine_seconds;
+  using namespace pybind11::literals;
+  module.doc() = "Timings of kestral's C++ library, for bench/python_benchmark.py.";
   module.def("engine_seconds", &engine_seconds, "problem"_a, "source"_a, "repeats"_a = 5,
              "threads"_a = 1, "what"_a = "engine",
              "Best wall and CPU times of the engine alone (\"engine\"), of reading and "
              "analysing as kestral-analyse does (\"library\") or of reading alone (\"read\") "
              "on the problem (benchmark).");
 }
-
-}  // namespace kestral::python

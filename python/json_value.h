@@ -11,10 +11,12 @@
 
 namespace kestral::python {
 
-// Converts a dict, list, tuple, numpy array, str, int, float, bool or None
-// (nested in any way) to the JSON value it stands for. Dict keys must be str.
-// Throws pybind11::type_error for anything else and pybind11::value_error for
-// a float that is not finite or nesting deeper than any problem file, each
+// Converts a dict, list, tuple, numpy array, str, int, float, bool or None,
+// or a numpy scalar of a boolean, integer, real or text kind (nested in any
+// way) to the JSON value it stands for. Dict keys must be str. Throws
+// pybind11::type_error for anything else (complex numbers, times, bytes)
+// and pybind11::value_error for a number that is not finite as a double,
+// text that is not Unicode or nesting deeper than any problem file, each
 // naming the place (e.g. "layers[1].E: ...") under `place`.
 nlohmann::json json_from_python(const pybind11::handle& value, const std::string& place = "");
 

@@ -10,6 +10,6 @@ PYBIND11_MODULE(_kestral, module) {
   module.attr("__version__") = KESTRAL_VERSION;
   kestral::python::bind_problem(module);
   kestral::python::bind_legacy(module);
-  kestral::python::bind_engine_timing(module);
+  kestral::python::bind_result_columns(module);
   kestral::python::bind_analyse_json(module);
 }

@@ -26,28 +26,17 @@ using namespace pybind11::literals;
 using analyse::Problem;
 using analyse::ResultTable;
 
-void without_gil(const std::function<void()>& work) {
-  std::optional<std::string> failure;
-  {
-    py::gil_scoped_release engine_runs;
-    try {
-      work();
-    } catch (const analyse::ProblemError& error) {
-      failure = error.what();
-    } catch (const multilayer::InvalidProblem& error) {
-      failure = error.what();
-    }
-  }
-  if (failure) throw py::value_error(*failure);
-}
-
 namespace {
 
 using Coordinates = py::array_t<double, py::array::c_style | py::array::forcecast>;
 
+constexpr const char* kSideRule =
+    "side must be one text, or one per point (\"above\", \"below\" or \"both\")";
+
 std::string side_of(const py::object& side, std::size_t index) {
-  if (py::isinstance<py::str>(side)) return side.cast<std::string>();
-  return py::str(side[py::int_(index)]).cast<std::string>();
+  const py::object text = py::isinstance<py::str>(side) ? side : side[py::int_(index)];
+  if (!py::isinstance<py::str>(text)) throw py::value_error(kSideRule);
+  return text.cast<std::string>();
 }
 
 void check_coordinates(const Coordinates& x, const Coordinates& y, const Coordinates& z,
@@ -56,8 +45,20 @@ void check_coordinates(const Coordinates& x, const Coordinates& y, const Coordin
       x.shape(0) != z.shape(0))
     throw py::value_error("x, y and z must be one-dimensional and of one length");
   if (!side.is_none() && !py::isinstance<py::str>(side) &&
-      py::len(side) != static_cast<std::size_t>(x.shape(0)))
-    throw py::value_error("side must be one text, or one per point");
+      (!py::isinstance<py::sequence>(side) || py::len(side) != static_cast<std::size_t>(x.shape(0))))
+    throw py::value_error(kSideRule);
+}
+
+// The reader's limit, checked before a point is built: ten million points
+// would take gigabytes as JSON before the reader could count them.
+void check_point_count(const nlohmann::json& document, std::size_t added) {
+  std::size_t count = added;
+  if (document.is_object() && document.contains("points") && document["points"].is_array())
+    count += document["points"].size();
+  if (count > analyse::kMaxProblemPoints)
+    throw py::value_error("points: the problem has " + std::to_string(count) +
+                          " points (points and grid), more than the limit of " +
+                          std::to_string(analyse::kMaxProblemPoints));
 }
 
 // Appends the points given as arrays to the document's "points", as
@@ -118,10 +119,14 @@ py::dict table_dict(Problem&& problem, ResultTable&& table) {
                   "problem"_a = UnderstoodProblem(std::move(problem)), "notes"_a = notes);
 }
 
-analyse::RunSettings settings_for(int threads) {
+void check_threads(int threads) {
   if (threads < 0) throw py::value_error("threads is " + std::to_string(threads) + ", must be 0 (one per core) or more");
+}
+
+analyse::RunSettings settings_for(int threads, const std::atomic<bool>& cancel) {
   analyse::RunSettings settings;
   settings.threads = threads;
+  settings.cancel = &cancel;
   return settings;
 }
 
@@ -136,6 +141,7 @@ nlohmann::json document_of(const py::object& problem, const std::string& source,
   if (x) check_coordinates(*x, *y, *z, side);
   try {
     nlohmann::json document = json_from_python(problem);
+    if (x) check_point_count(document, static_cast<std::size_t>(x->shape(0)));
     if (x) append_points(document, *x, *y, *z, side);
     return document;
   } catch (const py::value_error& error) {
@@ -148,24 +154,24 @@ nlohmann::json document_of(const py::object& problem, const std::string& source,
 py::dict analyse_document(const py::object& problem, const std::string& source, int threads,
                           const std::optional<Coordinates>& x, const std::optional<Coordinates>& y,
                           const std::optional<Coordinates>& z, const py::object& side) {
-  const analyse::RunSettings settings = settings_for(threads);
+  check_threads(threads);
   const nlohmann::json document = document_of(problem, source, x, y, z, side);
   Problem read;
   ResultTable table;
-  without_gil([&] {
+  without_gil([&](const std::atomic<bool>& cancel) {
     read = analyse::read_problem(document, source);
-    table = analyse::analyse_to_table(read, settings);
+    table = analyse::analyse_to_table(read, settings_for(threads, cancel));
   });
   return table_dict(std::move(read), std::move(table));
 }
 
 py::dict analyse_file(const std::string& path, int threads) {
-  const analyse::RunSettings settings = settings_for(threads);
+  check_threads(threads);
   Problem read;
   ResultTable table;
-  without_gil([&] {
+  without_gil([&](const std::atomic<bool>& cancel) {
     read = analyse::read_problem_file(path);
-    table = analyse::analyse_to_table(read, settings);
+    table = analyse::analyse_to_table(read, settings_for(threads, cancel));
   });
   return table_dict(std::move(read), std::move(table));
 }
@@ -173,7 +179,7 @@ py::dict analyse_file(const std::string& path, int threads) {
 UnderstoodProblem understood(const py::object& problem, const std::string& source) {
   const nlohmann::json document = document_of(problem, source);
   Problem read;
-  without_gil([&] { read = analyse::read_problem(document, source); });
+  without_gil([&](const std::atomic<bool>&) { read = analyse::read_problem(document, source); });
   return UnderstoodProblem(std::move(read));
 }
 
@@ -181,7 +187,7 @@ UnderstoodProblem understood(const py::object& problem, const std::string& sourc
 // twice is an error), as Python values, unread.
 py::object problem_document(const std::string& path) {
   nlohmann::json document;
-  without_gil([&] { document = analyse::read_json_file(path, path); });
+  without_gil([&](const std::atomic<bool>&) { document = analyse::read_json_file(path, path); });
   return python_from_json(nlohmann::ordered_json(document));
 }
 

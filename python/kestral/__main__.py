@@ -33,6 +33,21 @@ def _grid(text: str) -> Tuple[int, int]:
     return nx, nz
 
 
+def _check_picture_name(output: str) -> None:
+    """Refuses, before any work, a picture file whose extension names no
+    format matplotlib writes."""
+    from matplotlib.backend_bases import FigureCanvasBase
+
+    formats = FigureCanvasBase.get_supported_filetypes()
+    extension = os.path.splitext(output)[1][1:]
+    if not extension:
+        raise ValueError(f"{output}: no extension to tell the picture format: end the name "
+                         f"in .png, .pdf or .svg (or .{', .'.join(sorted(formats))})")
+    if extension.lower() not in formats:
+        raise ValueError(f"{output}: .{extension} is not a picture format matplotlib writes: "
+                         f"use .png, .pdf or .svg (or .{', .'.join(sorted(formats))})")
+
+
 def _parser() -> argparse.ArgumentParser:
     parser = argparse.ArgumentParser(prog="python3 -m kestral",
                                      description="Pictures of a kestral-analyse problem file.")
@@ -56,6 +71,19 @@ def _parser() -> argparse.ArgumentParser:
 
 
 def main(argv: Optional[List[str]] = None) -> int:
+    """Runs ``python3 -m kestral`` with ``argv`` (default: the command line).
+
+    Parameters
+    ----------
+    argv : list of str, optional
+        The arguments after the program's name.
+
+    Returns
+    -------
+    int
+        The exit status: 0 when the picture was written, 1 after a one-line
+        message on standard error (usage errors exit with status 2).
+    """
     arguments = _parser().parse_args(argv)
     if arguments.command == "serve":
         from .web.serve import main as serve_main
@@ -75,6 +103,9 @@ def main(argv: Optional[List[str]] = None) -> int:
         folder = os.path.dirname(arguments.output) or "."
         if not os.path.isdir(folder):
             raise ValueError(f"{arguments.output}: cannot be written: no folder {folder}")
+        _check_picture_name(arguments.output)
+        if arguments.map:
+            plot.check_map_grid(*arguments.grid)
         if arguments.map:
             if arguments.profile:
                 raise ValueError("--map and --profile draw different pictures: give one")

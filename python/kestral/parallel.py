@@ -15,7 +15,13 @@ from __future__ import annotations
 
 import os
 from dataclasses import dataclass
-from typing import Any, Iterable, List, Optional, Sequence
+from typing import TYPE_CHECKING, Iterable, List, Mapping, Optional, Sequence, Union
+
+if TYPE_CHECKING:
+    from .problem import Problem
+    from .results import Results
+
+    ProblemLike = Union[Problem, Mapping[str, object], str, "os.PathLike[str]"]
 
 __all__ = ["Failure", "analyse_many"]
 
@@ -33,11 +39,20 @@ class Failure:
         return self.message
 
 
-def analyse_one(problem: Any):
+def analyse_one(problem: ProblemLike) -> Union[Results, Failure]:
     """The results of one problem, or a Failure with the message it raised.
 
-    A problem is a ``kestral.Problem``, a dict laid out as a problem file, or
-    the path of a problem file (read where the task runs).
+    Parameters
+    ----------
+    problem : Problem, mapping, str or os.PathLike
+        A ``kestral.Problem``, a dict laid out as a problem file, or the
+        path of a problem file (read where the task runs).
+
+    Returns
+    -------
+    Results or Failure
+        A Failure for any error of the problem, so that one bad problem
+        never costs the others their results (Ctrl-C still stops the run).
     """
     from . import analyse_problem  # imported on the worker
 
@@ -46,13 +61,16 @@ def analyse_one(problem: Any):
         return analyse_problem(problem, threads=1)
     except (ValueError, TypeError, OSError) as error:
         return Failure(str(error))
+    except Exception as error:  # noqa: BLE001 - any fault stays in its place
+        return Failure(f"{type(error).__name__}: {error}")
 
 
-def analyse_batch(batch: Sequence[Any]) -> List[Any]:
+def analyse_batch(batch: Sequence[ProblemLike]) -> List[Union[Results, Failure]]:
+    """The results of each problem of ``batch``, in order (one Dask task)."""
     return [analyse_one(problem) for problem in batch]
 
 
-def _batches(problems: Sequence[Any], batch_size: int) -> List[Sequence[Any]]:
+def _batches(problems: Sequence[ProblemLike], batch_size: int) -> List[Sequence[ProblemLike]]:
     return [problems[i:i + batch_size] for i in range(0, len(problems), batch_size)]
 
 
@@ -62,14 +80,33 @@ def _default_batch_size(count: int, workers: int) -> int:
     return max(1, min(500, -(-count // (4 * max(1, workers)))))
 
 
-def analyse_many(problems: Iterable[Any], client=None, *, batch_size: Optional[int] = None):
+def analyse_many(problems: Iterable[ProblemLike], client: Optional[object] = None, *,
+                 batch_size: Optional[int] = None) -> List[Union[Results, Failure]]:
     """Analyses every problem; returns the results in input order.
 
-    ``client``: a ``dask.distributed.Client``; without one, the problems run
-    on Dask's threaded scheduler in this process. A problem that fails gives a
-    ``Failure`` (its message in ``.message``) in its place, and the others
-    go on. The results are those of ``kestral.analyse_problem`` on each
-    problem, bit for bit, wherever they were computed.
+    Parameters
+    ----------
+    problems : iterable of Problem, mapping, str or os.PathLike
+        The problems, each as ``kestral.analyse_problem`` takes it.
+    client : dask.distributed.Client, optional
+        Where to run; without one, the problems run on Dask's threaded
+        scheduler in this process.
+    batch_size : int, optional
+        Problems per Dask task (default: about four tasks per worker
+        thread, at most 500 problems each).
+
+    Returns
+    -------
+    list of Results or Failure
+        The results of ``kestral.analyse_problem`` on each problem, bit for
+        bit, wherever they were computed; a problem that fails gives a
+        ``Failure`` (its message in ``.message``) in its place, and the
+        others go on.
+
+    Raises
+    ------
+    ValueError
+        ``batch_size`` below 1.
     """
     problems = list(problems)
     if not problems:

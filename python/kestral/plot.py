@@ -11,14 +11,24 @@ computed.
 from __future__ import annotations
 
 import os
-from typing import Any, Dict, List, Optional, Sequence, Tuple
+from typing import TYPE_CHECKING, Any, Dict, List, Mapping, Optional, Sequence, Tuple, Union
 
 import numpy as np
 
+if TYPE_CHECKING:
+    from matplotlib.axes import Axes
+
+    from .problem import Problem
+    from .results import Results
+
+# A problem to draw: a Problem, a dict laid out as a problem file, or a file.
+ProblemSource = Union["Problem", Mapping[str, object], str, "os.PathLike[str]"]
+
 __all__ = ["profile", "section_map", "draw_profile", "draw_map", "QUANTITIES"]
 
-# What each result column is, for axis labels and legends.
-QUANTITIES = {
+# Axis labels and legends of the table's quantities; a quantity without one
+# here is labelled by its kind and name.
+_LABELS = {
     "sxx": "stress σxx", "syy": "stress σyy", "szz": "stress σzz",
     "sxy": "stress σxy", "syz": "stress σyz", "sxz": "stress σxz",
     "ux": "displacement ux", "uy": "displacement uy", "uz": "displacement uz",
@@ -27,34 +37,55 @@ QUANTITIES = {
     "s1": "principal stress σ1", "s2": "principal stress σ2", "s3": "principal stress σ3",
     "e1": "principal strain ε1", "e2": "principal strain ε2", "e3": "principal strain ε3",
     "e_h_max": "largest horizontal strain",
+    "stress_error": "stress error estimate",
+    "displacement_error": "displacement error estimate",
+    "strain_error": "strain error estimate",
 }
+
+# The kind of a quantity, by its unit in the default units (mm, MPa).
+_KIND_OF_UNIT = {"MPa": "stress", "mm": "displacement", "": "strain"}
+
+
+def _table_quantities() -> Tuple[Dict[str, str], Dict[str, str]]:
+    """The computed columns of kestral-analyse's table, in its order: their
+    labels and their kinds."""
+    from . import _kestral
+
+    kinds = {name: _KIND_OF_UNIT[unit] for name, unit in _kestral.result_columns()}
+    labels = {name: _LABELS.get(name, f"{kind} {name}") for name, kind in kinds.items()}
+    return labels, kinds
+
+
+# Every result that can be drawn, with its label: the table's own list.
+QUANTITIES, _KINDS = _table_quantities()
 
 MICROSTRAIN = 1e6
 
 
 def _kind(name: str) -> str:
-    text = QUANTITIES.get(name, name)
-    for kind in ("strain", "stress", "displacement"):
-        if kind in text:
-            return kind
-    return "value"
+    return _KINDS[name]
 
 
-def _problem_dict(problem: Any) -> Tuple[Dict[str, Any], str]:
+def _problem_dict(problem: ProblemSource) -> Tuple[Dict[str, Any], str]:
     """The problem as a problem file lays it out, and the name messages give
     it. A file is only parsed here, as kestral-analyse parses it: the reader
     checks it when it is run."""
     from . import KEYWORD_SOURCE, Problem, _kestral
+    from ._errors import missing_or_same
 
     if isinstance(problem, (str, os.PathLike)):
         path = os.fspath(problem)
-        return _kestral.problem_document(path), path
+        try:
+            return _kestral.problem_document(path), path
+        except ValueError as error:
+            raise missing_or_same(path, error) from None
     if isinstance(problem, Problem):
         return problem.to_dict(), KEYWORD_SOURCE
     return dict(problem), KEYWORD_SOURCE
 
 
-def _analyse_at(problem: Any, xs, ys, zs, side=None, threads: int = 0):
+def _analyse_at(problem: ProblemSource, xs: np.ndarray, ys: np.ndarray, zs: np.ndarray,
+                side: Optional[str] = None, threads: int = 0) -> "Results":
     from . import _kestral, _results
 
     layout, source = _problem_dict(problem)
@@ -93,7 +124,7 @@ class _Layout:
             return 1.5 * self.interfaces[-1]
         return 10.0 * max(radius for _, _, radius in self.loads)
 
-    def mark_layers(self, ax, depth: float) -> None:
+    def mark_layers(self, ax: "Axes", depth: float) -> None:
         """Interfaces dashed across (with their kind unless bonded), each
         layer's name at the right edge, halfway down its drawn part."""
         for name, top, bottom, interface in self.layers:
@@ -135,11 +166,35 @@ def _value_scale(results, names: Sequence[str]) -> Tuple[float, str]:
     return 1.0, f"{kind} ({unit})" if unit else kind
 
 
-def draw_profile(ax, results, at: Sequence[Tuple[float, float]], quantities: Sequence[str],
-                 depth: Optional[float] = None):
-    """Draws each quantity against depth under each (x, y) of ``at``: one
-    line per quantity and place, strains in microstrain. ``results`` must
-    hold the rows of those places (both faces at the interfaces)."""
+def draw_profile(ax: "Axes", results: "Results", at: Sequence[Tuple[float, float]],
+                 quantities: Sequence[str], depth: Optional[float] = None) -> "Axes":
+    """Draws each quantity against depth under each (x, y) of ``at``.
+
+    Parameters
+    ----------
+    ax : matplotlib.axes.Axes
+        Where to draw.
+    results : Results
+        Rows of those places (both faces at the interfaces).
+    at : sequence of (float, float)
+        The places.
+    quantities : sequence of str
+        Results of one kind (QUANTITIES); strains are drawn in microstrain.
+    depth : float, optional
+        Deepest depth drawn (default: half as deep again as the last
+        interface).
+
+    Returns
+    -------
+    matplotlib.axes.Axes
+        ``ax``, one line per quantity and place.
+
+    Raises
+    ------
+    ValueError
+        An unknown quantity, kinds that cannot share an axis, or a place
+        without rows.
+    """
     if not at:
         raise ValueError("no place to draw a depth profile under")
     layout = _Layout(results.problem, results.load_radii)
@@ -169,30 +224,84 @@ def _profile_depths(layout: _Layout, depth: float, samples: int) -> np.ndarray:
     return np.union1d(depths, [z for z in layout.interfaces if z <= depth])
 
 
-def _understood_layout(problem: Any) -> _Layout:
-    """Layers and loads of the problem as the reader understands it."""
+def _understood_layout(problem: ProblemSource, depth: Optional[float]) -> _Layout:
+    """Layers and loads of the problem as the reader understands it, with
+    ``depth`` checked as the reader checks a depth (before any work)."""
     from . import _kestral
 
+    if depth is not None and not depth > 0:  # NaN too
+        raise ValueError(f"depth: is {depth:g}, must be above 0")
     layout, source = _problem_dict(problem)
     layout.pop("grid", None)
-    layout["points"] = [{"z": 0}]  # the reader asks for a point; none is computed
-    understood = _kestral.understood_problem(layout, source)
+    # The reader asks for a point; none is computed.
+    layout["points"] = [{"z": 0 if depth is None else depth}]
+    try:
+        understood = _kestral.understood_problem(layout, source)
+    except ValueError as error:
+        raise ValueError(str(error).replace("points[0].z: ", "depth: ", 1)) from None
     return _Layout(understood.to_dict(), understood.load_radii)
 
 
-def profile(problem: Any, at: Sequence[Tuple[float, float]] = ((0.0, 0.0),),
+def check_map_grid(nx: int, nz: int) -> None:
+    """Refuses a map grid of fewer than 2 by 2 points or of more points than
+    a problem may hold, before anything is computed.
+
+    Raises
+    ------
+    ValueError
+        The grid, with what is wrong with it.
+    """
+    from . import _kestral
+
+    if nx < 2 or nz < 2:
+        raise ValueError(f"grid {nx},{nz}: a map needs at least 2 by 2 points")
+    if nx * nz > _kestral.MAX_PROBLEM_POINTS:
+        raise ValueError(f"grid {nx},{nz}: {nx * nz} points, more than the limit of "
+                         f"{_kestral.MAX_PROBLEM_POINTS}")
+
+
+def profile(problem: ProblemSource, at: Sequence[Tuple[float, float]] = ((0.0, 0.0),),
             quantities: Sequence[str] = ("exx", "eyy", "ezz"), *, depth: Optional[float] = None,
-            samples: int = 200, ax=None):
-    """Depth profiles of ``quantities`` under each (x, y) of ``at``, from the
-    surface to ``depth`` (default: half as deep again as the last interface)
-    in ``samples`` depths plus both faces of every interface. ``problem``: a
-    Problem, a problem-file dict or a file path (its points are not used)."""
+            samples: int = 200, ax: Optional["Axes"] = None) -> "Axes":
+    """Depth profiles of ``quantities`` under each (x, y) of ``at``.
+
+    Parameters
+    ----------
+    problem : Problem, mapping, str or os.PathLike
+        A Problem, a problem-file dict or a file path (its points are not
+        used).
+    at : sequence of (float, float)
+        The places to draw profiles under.
+    quantities : sequence of str
+        Results of one kind (QUANTITIES).
+    depth : float, optional
+        Deepest depth drawn, checked as the reader checks a depth (default:
+        half as deep again as the last interface).
+    samples : int, default 200
+        Depths from the surface to ``depth``, besides both faces of every
+        interface.
+    ax : matplotlib.axes.Axes, optional
+        Where to draw (default: a new figure).
+
+    Returns
+    -------
+    matplotlib.axes.Axes
+        The drawing.
+
+    Raises
+    ------
+    ValueError
+        A mistake in the problem (the reader's message), a bad depth, or an
+        unknown quantity, all before anything is computed.
+    FileNotFoundError
+        A path to no file.
+    """
     import matplotlib.pyplot as plt
 
     _check_quantities(quantities)
     if not at:
         raise ValueError("no place to draw a depth profile under")
-    layout = _understood_layout(problem)
+    layout = _understood_layout(problem, None if depth is None else float(depth))
     depth = layout.default_depth() if depth is None else float(depth)
     depths = _profile_depths(layout, depth, samples)
     xs = np.repeat([float(x) for x, _ in at], len(depths))
@@ -204,10 +313,28 @@ def profile(problem: Any, at: Sequence[Tuple[float, float]] = ((0.0, 0.0),),
     return draw_profile(ax, results, at, quantities, depth)
 
 
-def draw_map(ax, results, quantity: str, nx: int, nz: int, plane_y: float):
-    """Filled contours of ``quantity`` over rows laid out as an nz by nx
-    grid (z slow, x fast) in the plane y = plane_y, with the loads that
-    cross the plane drawn on the surface."""
+def draw_map(ax: "Axes", results: "Results", quantity: str, nx: int, nz: int,
+             plane_y: float) -> "Axes":
+    """Draws filled contours of ``quantity`` over a vertical plane.
+
+    Parameters
+    ----------
+    ax : matplotlib.axes.Axes
+        Where to draw.
+    results : Results
+        Rows laid out as an nz by nx grid (z slow, x fast) in the plane.
+    quantity : str
+        The result drawn (QUANTITIES).
+    nx, nz : int
+        The grid's points across and down.
+    plane_y : float
+        The plane's y; loads that cross it are drawn on the surface.
+
+    Returns
+    -------
+    matplotlib.axes.Axes
+        ``ax``.
+    """
     layout = _Layout(results.problem, results.load_radii)
     scale, label = _value_scale(results, [quantity])
     shape = (nz, nx)
@@ -250,17 +377,49 @@ def _colours(values: np.ndarray) -> Dict[str, Any]:
     return {"cmap": "viridis"}
 
 
-def section_map(problem: Any, quantity: str = "szz", *, plane_y: Optional[float] = None,
-                x_range: Optional[Tuple[float, float]] = None, depth: Optional[float] = None,
-                nx: int = 81, nz: int = 61, ax=None):
-    """A map of ``quantity`` over the vertical plane y = ``plane_y`` (default:
-    through the first load's centre), across the loads (default: from a
-    depth's width before the first to after the last) and down to ``depth``.
-    A point on an interface is taken in the layer above."""
+def section_map(problem: ProblemSource, quantity: str = "szz", *,
+                plane_y: Optional[float] = None, x_range: Optional[Tuple[float, float]] = None,
+                depth: Optional[float] = None, nx: int = 81, nz: int = 61,
+                ax: Optional["Axes"] = None) -> "Axes":
+    """A map of ``quantity`` over a vertical plane through the loads.
+
+    Parameters
+    ----------
+    problem : Problem, mapping, str or os.PathLike
+        As for ``profile``.
+    quantity : str, default "szz"
+        The result drawn (QUANTITIES).
+    plane_y : float, optional
+        The plane y = plane_y (default: through the first load's centre).
+    x_range : (float, float), optional
+        Across the plane (default: from a depth's width before the first
+        load to after the last).
+    depth : float, optional
+        Down to this depth, checked as the reader checks a depth.
+    nx, nz : int, default 81, 61
+        Points across and down; together at most the point limit of a
+        problem.
+    ax : matplotlib.axes.Axes, optional
+        Where to draw (default: a new figure).
+
+    Returns
+    -------
+    matplotlib.axes.Axes
+        The drawing; a point on an interface is taken in the layer above.
+
+    Raises
+    ------
+    ValueError
+        A mistake in the problem, a bad depth or grid, or an unknown
+        quantity, all before anything is computed.
+    FileNotFoundError
+        A path to no file.
+    """
     import matplotlib.pyplot as plt
 
     _check_quantities([quantity])
-    layout = _understood_layout(problem)
+    check_map_grid(nx, nz)
+    layout = _understood_layout(problem, None if depth is None else float(depth))
     depth = layout.default_depth() if depth is None else float(depth)
     if plane_y is None:
         plane_y = layout.loads[0][1]

@@ -6,21 +6,41 @@ from __future__ import annotations
 
 import sys
 from collections.abc import Mapping
-from typing import Any, Dict, List, Optional
+from typing import TYPE_CHECKING, Any, Dict, Iterator, List, Optional
 
 import numpy as np
 
 __all__ = ["Results"]
 
 
-class Results(Mapping):
-    """Columns by name (``r["exx"]``) or by their table header with unit
+if TYPE_CHECKING:
+    import pandas
+
+
+class Results(Mapping):  # type: ignore[type-arg]
+    """The table of an analysis, column by column.
+
+    Columns by name (``r["exx"]``) or by their table header with unit
     (``r["sxx_MPa"]``); ``units[name]`` is the unit of a column ("" for
     numbers without one), ``problem`` the problem as understood (defaults
-    filled in, in the problem's units), ``rows`` the number of rows."""
+    filled in, in the problem's units), ``rows`` the number of rows.
 
-    def __init__(self, columns: Dict[str, Any], units: Dict[str, str],
-                 headers: Optional[List[str]] = None, problem: Optional[Dict[str, Any]] = None,
+    Parameters
+    ----------
+    columns : dict of str to numpy.ndarray
+        The columns by name, in the table's order.
+    units : dict of str to str
+        The unit of each column.
+    headers : list of str, optional
+        The table's headers (name and unit); default the names.
+    problem : dict or kestral._kestral.UnderstoodProblem, optional
+        The problem as understood.
+    console, messages : str
+        What the legacy program printed (``run_legacy`` only).
+    """
+
+    def __init__(self, columns: Dict[str, np.ndarray], units: Dict[str, str],
+                 headers: Optional[List[str]] = None, problem: Optional[object] = None,
                  console: str = "", messages: str = ""):
         # Names interned: the results of a batch then share them, and a
         # pickle of the batch holds each name once.
@@ -33,20 +53,27 @@ class Results(Mapping):
         self.messages = messages
 
     def __getitem__(self, key: str) -> np.ndarray:
+        """The column named ``key``, or headed ``key``.
+
+        Raises
+        ------
+        KeyError
+            No such column (the message lists them).
+        """
         if key in self._columns:
             return self._columns[key]
         if key in self._by_header:
             return self._columns[self._by_header[key]]
         raise KeyError(f"no column {key!r}; the columns are {', '.join(self._columns)}")
 
-    def __iter__(self):
+    def __iter__(self) -> Iterator[str]:
         return iter(self._columns)
 
     def __len__(self) -> int:
         return len(self._columns)
 
     @property
-    def problem(self) -> Optional[Dict[str, Any]]:
+    def problem(self) -> Optional[Dict[str, Any]]:  # a problem file's layout
         """The problem as understood (made into dicts and lists when first
         asked for)."""
         if hasattr(self._problem, "to_dict"):
@@ -71,7 +98,7 @@ class Results(Mapping):
         """The table header of a column (its name with its unit)."""
         return self.headers[list(self._columns).index(name)]
 
-    def to_pandas(self):
+    def to_pandas(self) -> "pandas.DataFrame":
         """A pandas DataFrame whose columns are the table's headers: the frame
         ``pandas.read_csv`` gives of kestral-analyse's table."""
         import pandas

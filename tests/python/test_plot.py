@@ -186,6 +186,14 @@ def test_command_mistakes(tmp_path):
         (["plot", problem, "--map", "--grid", "1,5", "-o", tmp_path / "a.png"], 2,
          "at least 2 by 2"),
         (["plot", problem], 2, "-o"),
+        (["plot", problem, "-o", tmp_path / "noext"], 1, "noext: no extension to tell"),
+        (["plot", problem, "-o", tmp_path / "a.partial"], 1, ".partial is not a picture format"),
+        (["plot", problem, "--map", "--grid", "100000,100000", "-o", tmp_path / "a.png"], 1,
+         "10000000000 points, more than the limit"),
+        (["plot", problem, "--depth", "1e300", "-o", tmp_path / "a.png"], 1,
+         "depth: is 1e+300, must be 0 to"),
+        (["plot", problem, "--map", "--depth", "nan", "-o", tmp_path / "a.png"], 1,
+         "depth: is nan, must be above 0"),
     ]
     # All at once: each spends most of its second starting the interpreter.
     running = [subprocess.Popen([sys.executable, "-m", "kestral", *map(str, arguments)],
@@ -199,3 +207,10 @@ def test_command_mistakes(tmp_path):
         if status == 1:
             assert run.stderr.count("\n") == 1, run.stderr
     assert sorted(p.name for p in tmp_path.iterdir()) == ["bad.json", "section.json"]
+
+
+def test_quantities_are_the_tables_computed_columns():
+    r = kestral.analyse([kestral.Layer(E=60, nu=0.4)], [kestral.Load(load=1000, pressure=0.5)],
+                        [(0, 0, 10)])
+    places = {"point", "x", "y", "z", "side", "layer", "layer_name"}
+    assert list(plot.QUANTITIES) == [name for name in r if name not in places]
