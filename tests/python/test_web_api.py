@@ -130,7 +130,7 @@ def test_every_page_has_the_shared_navigation(client, page):
     assert "https://" not in text and "http://" not in text  # nothing fetched from elsewhere
 
 
-def test_a_job_gives_the_programs_json_and_csv_and_its_pictures(client):
+def test_a_job_gives_the_programs_json_and_csv_and_its_pictures(client, tmp_path):
     started = client.post("/api/jobs/analyse?profile=0,0;155,0&quantities=exx,ezz&map=szz",
                           content=problem_text())
     assert started.status_code == 202
@@ -141,7 +141,10 @@ def test_a_job_gives_the_programs_json_and_csv_and_its_pictures(client):
     assert state["pictures"]["profile"].startswith("<svg")
     assert state["pictures"]["map"].startswith("<svg")
     download = client.get(f"/api/jobs/{state['id']}/csv")
-    assert download.text == csv
+    path = tmp_path / "problem.json"
+    path.write_text(problem_text())
+    assert download.text == csv == subprocess.run([program("KESTRAL_ANALYSE_EXE"), str(path)],
+                                                  capture_output=True, check=True, text=True).stdout
     assert "attachment" in download.headers["content-disposition"]
 
 
