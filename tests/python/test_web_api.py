@@ -198,10 +198,10 @@ def test_behind_a_proxy_the_pages_link_under_the_root_path():
 @pytest.mark.parametrize("route, function", [("design", "design_json"),
                                              ("backcalculate", "backcalculate_json")])
 def test_a_program_in_the_module_is_served_by_its_route_and_page(monkeypatch, route, function):
-    def program(text):
+    def program(text, source):
         problem = json.loads(text)
         if "layers" not in problem:
-            raise ValueError("problem: layers: missing")
+            raise ValueError(f"{source}: layers: missing")
         return '{"verdict": "pass"}\n'
 
     monkeypatch.setattr(_kestral, function, program, raising=False)

@@ -106,8 +106,10 @@ def _analysis_work(text: bytes, limits: Any, with_csv: bool) -> Callable[[Job], 
 
 
 def _program_work(function: Callable[..., Any], text: bytes) -> Callable[[Job], Any]:
+    """The work of a program's function, called as ``function(text, source)``
+    (``_kestral.design_json`` and ``backcalculate_json``)."""
     def work(job: Job) -> Any:
-        return function(text)
+        return function(text, SOURCE)
     return work
 
 
