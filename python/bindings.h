@@ -15,6 +15,7 @@ void bind_backcalc(pybind11::module_& module);  // backcalculate, backcalculate_
 void bind_result_columns(pybind11::module_& module);  // result_columns, MAX_PROBLEM_POINTS
 void bind_file_writer(pybind11::module_& module);    // write_file
 void bind_design(pybind11::module_& module);  // design_json, design_check
+void bind_analyse_json(pybind11::module_& module);    // analyse_json, CancelToken, for the web app
 
 // Runs `work` without the GIL. Called from Python's main thread, the work
 // runs on a worker thread while this one answers signals: on Ctrl-C,

@@ -14,4 +14,5 @@ PYBIND11_MODULE(_kestral, module) {
   kestral::python::bind_result_columns(module);
   kestral::python::bind_file_writer(module);
   kestral::python::bind_design(module);
+  kestral::python::bind_analyse_json(module);
 }

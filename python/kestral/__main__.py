@@ -66,6 +66,8 @@ def _parser() -> argparse.ArgumentParser:
                       help="points of a map across and down (default 81,61)")
     plot.add_argument("--depth", type=float, help="deepest depth drawn, in the problem's unit")
     plot.add_argument("-o", "--output", required=True, help="picture file to write")
+    from .web.serve import add_arguments as serve_arguments
+    serve_arguments(commands.add_parser("serve", help="the web app (see docs/web-app.md)"))
     return parser
 
 
@@ -84,6 +86,13 @@ def main(argv: Optional[List[str]] = None) -> int:
         message on standard error (usage errors exit with status 2).
     """
     arguments = _parser().parse_args(argv)
+    if arguments.command == "serve":
+        from .web.serve import main as serve_main
+        try:
+            return serve_main(arguments)
+        except ValueError as error:
+            print(f"python3 -m kestral serve: {error}", file=sys.stderr)
+            return 2
     import matplotlib
 
     matplotlib.use("Agg")

@@ -1,0 +1,7 @@
+"""The backcalculation page: layers with seeds and bounds, sensors, an FWD
+survey (with kestral-backcalc in the module)."""
+
+from .page import Page, has_function
+
+PAGE = Page(slug="backcalculate", title="Backcalculation", template="backcalc.html", scripts=("program.js",),
+            available=has_function("backcalculate_json"))

@@ -1,0 +1,7 @@
+"""The design check page: axles, criteria, seasons, thickness search
+(with kestral-design in the module)."""
+
+from .page import Page, has_function
+
+PAGE = Page(slug="design", title="Design check", template="design.html", scripts=("program.js",),
+            available=has_function("design_json"))

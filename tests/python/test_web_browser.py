@@ -1,0 +1,295 @@
+"""The web app in a real browser: headless Chromium driven by Selenium
+against a server started on a free port of the loopback address. A user
+fills the analysis form, runs it and gets kestral-analyse's table; a bad
+value is shown beside its field; the saved problem file is one that
+kestral-analyse reads; an opened file fills the form. Each page is
+photographed into $KESTRAL_WEB_SCREENSHOTS (a scratch folder by default)."""
+
+import csv
+import io
+import json
+import os
+import shutil
+import socket
+import subprocess
+import sys
+import time
+import urllib.request
+
+import pytest
+from selenium import webdriver
+from selenium.webdriver.chrome.options import Options
+from selenium.webdriver.chrome.service import Service
+from selenium.webdriver.common.by import By
+from selenium.webdriver.support.ui import Select, WebDriverWait
+
+from conftest import SOURCE, program
+
+CHROMIUM = shutil.which("chromium") or shutil.which("chromium-browser")
+CHROMEDRIVER = shutil.which("chromedriver")
+if not CHROMIUM or not CHROMEDRIVER:
+    pytest.skip("the browser tests need chromium and chromedriver (Debian: chromium "
+                "chromium-driver); not installed here", allow_module_level=True)
+
+
+FLAGS = ["--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
+         "--disable-background-networking", "--disable-component-update", "--disable-sync",
+         "--window-size=1280,1300"]
+
+# The problem the user types in: two layers changed, a tandem of duals,
+# three points, one of them on an interface.
+TYPED = {
+    "units": {"length": "mm", "stress": "MPa", "force": "N"},
+    "layers": [{"name": "asphalt", "E": 4000, "nu": 0.35, "thickness": 120},
+               {"name": "base", "E": 300, "nu": 0.35, "thickness": 250,
+                "interface_below": "frictionless"},
+               {"name": "subgrade", "E": 60, "nu": 0.4}],
+    "loads": [{"x": 0, "y": 0, "load": 25000, "pressure": 0.7},
+              {"x": 340, "y": 0, "load": 25000, "pressure": 0.7},
+              {"x": 0, "y": 1300, "load": 25000, "pressure": 0.7},
+              {"x": 340, "y": 1300, "load": 25000, "pressure": 0.7}],
+    "points": [{"x": 0, "y": 0, "z": 120}, {"x": 170, "y": 0, "z": 370},
+               {"x": 0, "y": 650, "z": 30}],
+}
+
+
+def free_port():
+    with socket.socket() as probe:
+        probe.bind(("127.0.0.1", 0))
+        return probe.getsockname()[1]
+
+
+@pytest.fixture(scope="module")
+def server():
+    port = free_port()
+    process = subprocess.Popen([sys.executable, "-m", "kestral", "serve", "--port", str(port)],
+                               stdout=subprocess.DEVNULL)
+    url = f"http://127.0.0.1:{port}"
+    try:
+        deadline = time.monotonic() + 20
+        while True:
+            try:
+                urllib.request.urlopen(url + "/analyse", timeout=1).read()
+                break
+            except OSError:
+                if time.monotonic() > deadline or process.poll() is not None:
+                    raise AssertionError("the server did not start")
+                time.sleep(0.1)
+        yield url
+    finally:
+        process.terminate()
+        process.wait(timeout=10)
+
+
+@pytest.fixture(scope="module")
+def downloads(tmp_path_factory):
+    return tmp_path_factory.mktemp("downloads")
+
+
+@pytest.fixture(scope="module")
+def browser(tmp_path_factory, downloads):
+    options = Options()
+    options.binary_location = CHROMIUM
+    for flag in FLAGS:
+        options.add_argument(flag)
+    options.add_argument(f"--user-data-dir={tmp_path_factory.mktemp('chromium-profile')}")
+    options.add_experimental_option("prefs", {"download.default_directory": str(downloads),
+                                              "download.prompt_for_download": False})
+    driver = webdriver.Chrome(service=Service(CHROMEDRIVER), options=options)
+    driver.execute_cdp_cmd("Page.setDownloadBehavior",
+                           {"behavior": "allow", "downloadPath": str(downloads)})
+    try:
+        yield driver
+    finally:
+        driver.quit()
+
+
+@pytest.fixture(scope="module")
+def screenshots(tmp_path_factory):
+    folder = os.environ.get("KESTRAL_WEB_SCREENSHOTS")
+    if folder:
+        os.makedirs(folder, exist_ok=True)
+        return folder
+    return str(tmp_path_factory.mktemp("screenshots"))
+
+
+def photograph(driver, path):
+    """The whole page, however long, as one picture."""
+    height = driver.execute_script("return document.documentElement.scrollHeight")
+    driver.set_window_size(1280, max(800, height + 120))
+    driver.execute_script("window.scrollTo(0, 0)")
+    driver.save_screenshot(path)
+    driver.set_window_size(1280, 1300)
+
+
+def type_into(driver, selector, text):
+    element = driver.find_element(By.CSS_SELECTOR, selector)
+    element.clear()
+    element.send_keys(str(text))
+
+
+def field(name):
+    return f'[data-field="{name}"]'
+
+
+def run_and_wait(driver):
+    driver.find_element(By.ID, "run").click()
+    WebDriverWait(driver, 30).until(
+        lambda d: d.find_element(By.ID, "run").is_enabled()
+        and not d.find_element(By.ID, "progress").is_displayed())
+
+
+def page_table(driver):
+    """The results table as the page holds it: headings, rows of values
+    (full precision from data-value, text as shown)."""
+    table = driver.find_element(By.ID, "results-table")
+    headings = [th.get_attribute("data-column") for th in table.find_elements(By.CSS_SELECTOR, "thead th")]
+    rows = driver.execute_script(
+        "return [...arguments[0].tBodies[0].rows].map(r => [...r.cells].map("
+        "c => c.dataset.value === undefined ? c.textContent : c.dataset.value));", table)
+    return headings, rows
+
+
+def program_table(path):
+    text = subprocess.run([program("KESTRAL_ANALYSE_EXE"), str(path), "--digits", "all"], capture_output=True,
+                          check=True, text=True).stdout
+    rows = list(csv.reader(io.StringIO(text)))
+    return rows[0], rows[1:]
+
+
+def assert_same_table(page, expected):
+    (headings, rows), (expected_headings, expected_rows) = page, expected
+    assert headings == expected_headings
+    assert len(rows) == len(expected_rows)
+    for row, expected_row in zip(rows, expected_rows):
+        for value, expected_value in zip(row, expected_row):
+            try:
+                assert float(value) == float(expected_value)
+            except ValueError:
+                assert value == expected_value
+
+
+def fill_typed_problem(driver):
+    for i, layer in enumerate(TYPED["layers"]):
+        for key in ("E", "nu", "thickness"):
+            if key in layer:
+                type_into(driver, field(f"layers[{i}].{key}"), layer[key])
+    Select(driver.find_element(By.CSS_SELECTOR, field("layers[1].interface_below"))).select_by_value("frictionless")
+    Select(driver.find_element(By.ID, "preset")).select_by_value("tandem")
+    type_into(driver, "#preset-load", 25000)
+    type_into(driver, "#preset-pressure", 0.7)
+    type_into(driver, "#preset-dual", 340)
+    type_into(driver, "#preset-axle", 1300)
+    driver.find_element(By.CSS_SELECTOR, 'input[name="points-mode"][value="table"]').click()
+    driver.find_element(By.ID, "add-point").click()
+    for i, point in enumerate(TYPED["points"]):
+        for key in ("x", "y", "z"):
+            type_into(driver, field(f"points[{i}].{key}"), point[key])
+
+
+def test_a_typed_analysis_gives_the_table_of_kestral_analyse(server, browser, screenshots, tmp_path):
+    browser.get(server + "/analyse")
+    fill_typed_problem(browser)
+    run_and_wait(browser)
+    assert browser.find_element(By.ID, "results").is_displayed()
+    path = tmp_path / "typed.json"
+    path.write_text(json.dumps(TYPED))
+    assert_same_table(page_table(browser), program_table(path))
+    browser.find_element(By.CSS_SELECTOR, '.tab[data-tab="profile-view"]').click()
+    WebDriverWait(browser, 5).until(lambda d: d.find_element(By.CSS_SELECTOR, "#profile-view svg"))
+    for tab, name in (("table-view", "web-analyse.png"), ("profile-view", "web-analyse-profile.png"),
+                      ("map-view", "web-analyse-map.png")):
+        browser.find_element(By.CSS_SELECTOR, f'.tab[data-tab="{tab}"]').click()
+        photograph(browser, os.path.join(screenshots, name))
+    browser.find_element(By.CSS_SELECTOR, '.tab[data-tab="table-view"]').click()
+    headings, _ = page_table(browser)
+    column = headings.index("szz_MPa")
+    for clicks, order in ((1, 1), (2, -1)):  # a click sorts up, the next one down
+        browser.find_element(By.CSS_SELECTOR, 'th[data-column="szz_MPa"]').click()
+        values = [float(row[column]) for row in page_table(browser)[1]]
+        assert values == sorted(values, key=lambda v: order * v), clicks
+    errors = browser.find_element(By.CSS_SELECTOR, 'th[data-column="strain_error"]')
+    assert errors.is_displayed()
+    browser.find_element(By.CSS_SELECTOR, '#column-groups input[value="errors"]').click()
+    assert not errors.is_displayed()
+    browser.find_element(By.CSS_SELECTOR, '#column-groups input[value="errors"]').click()
+
+
+def test_a_bad_value_is_shown_beside_its_field_and_gives_no_result(server, browser, screenshots):
+    browser.get(server + "/analyse")
+    type_into(browser, field("layers[1].nu"), 0.6)
+    run_and_wait(browser)
+    message = browser.find_element(By.CSS_SELECTOR, '.field-error[data-for="layers[1].nu"]')
+    assert message.text == "is 0.6, must be 0 to 0.5"
+    beside = browser.execute_script("return arguments[0].previousElementSibling;", message)
+    assert beside.get_attribute("data-field") == "layers[1].nu"
+    assert "invalid" in beside.get_attribute("class")
+    assert not browser.find_element(By.ID, "results").is_displayed()
+    photograph(browser, os.path.join(screenshots, "web-analyse-error.png"))
+
+
+def test_the_saved_problem_file_is_read_by_kestral_analyse(server, browser, downloads):
+    browser.get(server + "/analyse")
+    fill_typed_problem(browser)
+    browser.find_element(By.ID, "download-problem").click()
+    saved = downloads / "problem.json"
+    deadline = time.monotonic() + 10
+    while not saved.exists() and time.monotonic() < deadline:
+        time.sleep(0.1)
+    assert saved.exists(), "the problem file was not saved"
+    assert program_table(saved) == program_table_of(TYPED, downloads / "typed.json")
+
+
+def program_table_of(problem, path):
+    path.write_text(json.dumps(problem))
+    return program_table(path)
+
+
+def test_opening_a_problem_file_fills_the_form(server, browser):
+    path = SOURCE / "examples/tridem/tridem.json"
+    problem = json.loads(path.read_text())
+    browser.get(server + "/analyse")
+    browser.find_element(By.ID, "upload").send_keys(str(path))
+    WebDriverWait(browser, 5).until(
+        lambda d: len(d.find_elements(By.CSS_SELECTOR, "#loads tbody tr")) == len(problem["loads"]))
+    for i, layer in enumerate(problem["layers"]):
+        assert float(browser.find_element(By.CSS_SELECTOR, field(f"layers[{i}].E"))
+                     .get_attribute("value")) == layer["E"]
+    assert len(browser.find_elements(By.CSS_SELECTOR, "#points tbody tr")) == len(problem["points"])
+    run_and_wait(browser)
+    assert_same_table(page_table(browser), program_table(path))
+
+
+def test_a_large_table_shows_its_first_rows_and_sorts_them_all(server, browser):
+    browser.get(server + "/analyse")
+    type_into(browser, "#profile-step", 0.25)  # 2401 depths under 2 places
+    Select(browser.find_element(By.ID, "plot-map")).select_by_value("")
+    run_and_wait(browser)
+    rows = page_table(browser)[1]
+    assert len(rows) == 2000
+    assert browser.find_element(By.ID, "rows-note").text.startswith("The first 2000 rows of 4806")
+    browser.find_element(By.CSS_SELECTOR, 'th[data-column="szz_MPa"]').click()
+    headings, rows = page_table(browser)
+    least = browser.execute_script("return Math.min(...shown.columns.szz_MPa);")
+    assert float(rows[0][headings.index("szz_MPa")]) == least
+
+
+def test_a_long_analysis_shows_its_progress_and_stops_on_cancel(server, browser, screenshots):
+    browser.get(server + "/analyse")
+    type_into(browser, "#profile-places", "; ".join(f"{x},0" for x in range(0, 400, 50)))
+    type_into(browser, "#profile-step", 0.15)  # 4001 depths under 8 places: 32008 points
+    browser.find_element(By.ID, "run").click()
+    WebDriverWait(browser, 20).until(
+        lambda d: " of 32008 points" in d.find_element(By.ID, "progress-text").text)
+    photograph(browser, os.path.join(screenshots, "web-analyse-progress.png"))
+    browser.find_element(By.ID, "cancel").click()
+    WebDriverWait(browser, 20).until(lambda d: d.find_element(By.ID, "run").is_enabled())
+    assert browser.find_element(By.ID, "form-error").text == "The analysis was cancelled."
+    assert not browser.find_element(By.ID, "results").is_displayed()
+
+
+@pytest.mark.parametrize("page", ["design", "backcalculate"])
+def test_the_other_pages_share_the_layout(server, browser, screenshots, page):
+    browser.get(f"{server}/{page}")
+    assert "current" in browser.find_element(By.ID, f"nav-{page}").get_attribute("class")
+    photograph(browser, os.path.join(screenshots, f"web-{page}.png"))
