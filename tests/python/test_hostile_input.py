@@ -181,7 +181,8 @@ CHILD = """
 import sys, time, numpy as np, kestral
 N = 80000
 section = [kestral.Layer(E=3000, nu=0.35, thickness=150), kestral.Layer(E=60, nu=0.4)]
-loads = [kestral.Load(load=20000, pressure=0.56)]
+# Sixteen loads: work enough to outlast the wait on any machine.
+loads = [kestral.Load(x=60 * i, load=20000, pressure=0.56) for i in range(16)]
 print("start", flush=True)
 try:
     {call}
@@ -195,7 +196,10 @@ except KeyboardInterrupt:
 def test_ctrl_c_interrupts_a_long_analysis(how, tmp_path):
     problem = tmp_path / "long.json"
     problem.write_text('{"layers": [{"E": 3000, "nu": 0.35, "thickness": 150}, '
-                       '{"E": 60, "nu": 0.4}], "loads": [{"load": 20000, "pressure": 0.56}], '
+                       '{"E": 60, "nu": 0.4}], "loads": [' +
+                           # Sixteen loads: work enough to outlast the wait on any machine.
+                           ", ".join('{"x": %d, "load": 20000, "pressure": 0.56}' % (60 * i) for i in range(16)) +
+                           '], '
                        '"grid": {"x": ' + str(list(np.linspace(0, 900, 80000))) +
                        ', "y": [0], "z": [300]}}')
     child = subprocess.Popen([sys.executable, "-c", CHILD.format(call=INTERRUPTED[how]),
