@@ -16,6 +16,7 @@
 #include "backcalc/backcalculate.h"
 #include "backcalc/survey_file.h"
 #include "files/file_replacement.h"
+#include "files/temporary_files.h"
 
 namespace {
 
@@ -111,5 +112,7 @@ int main(int argc, char** argv) {
   if (!command.output.empty() && std::filesystem::equivalent(command.input, command.output, error)) {
     return usage_error("-o " + command.output + " is the survey file itself");
   }
+  // A temporary -o file never survives a signal that ends the run.
+  kestral::files::remove_temporary_files_on_signals();
   return run(command);
 }

@@ -77,6 +77,19 @@ const std::vector<FileWriter>& file_writers() {
          return command;
        }},
 #endif
+      // The shipped examples: a thickness search and a 50-drop survey, each
+      // a second or so of work.
+      {"kestral-design -o", "check.csv",
+       [](const fs::path& folder, bool) -> std::vector<std::string> {
+         fs::copy_file(kSource / "examples/design/section.json", folder / "section.json");
+         return {KESTRAL_DESIGN_EXE, "section.json", "-o", "check.csv"};
+       }},
+      {"kestral-backcalc -o", "moduli.csv",
+       [](const fs::path& folder, bool) -> std::vector<std::string> {
+         for (const char* name : {"survey.json", "bowls.csv"})
+           fs::copy_file(kSource / "examples/backcalculation" / name, folder / name);
+         return {KESTRAL_BACKCALC_EXE, "-j", "1", "survey.json", "-o", "moduli.csv"};
+       }},
   };
   return writers;
 }

@@ -20,7 +20,8 @@ struct FileWriter {
   std::function<std::vector<std::string>(const std::filesystem::path& folder, bool slow)> prepare;
 };
 
-// kestral (KESTRAL.out), kestral-batch --csv, kestral-analyse -o and, where
+// kestral (KESTRAL.out), kestral-batch --csv, kestral-analyse -o,
+// kestral-design -o, kestral-backcalc -o and, where
 // the Python module is built, python3 -m kestral plot -o.
 const std::vector<FileWriter>& file_writers();
 
