@@ -20,7 +20,7 @@ class BowlMisfit final : public ceres::CostFunction {
   BowlMisfit(const BowlModel& model, const Survey& survey, const Drop& drop, std::vector<std::size_t> searched)
       : model_(model), drop_(drop), searched_(std::move(searched)),
         pressure_(drop.load / (std::numbers::pi * survey.plate_radius * survey.plate_radius)) {
-    for (const ModulusSpec& spec : survey.moduli) moduli_.push_back(spec.seed);
+    for (const ModulusSearch& search : survey.moduli) moduli_.push_back(search.seed);
     set_num_residuals(static_cast<int>(drop.deflections.size()));
     mutable_parameter_block_sizes()->push_back(static_cast<int>(searched_.size()));
   }
@@ -190,11 +190,11 @@ DropFit fit_drop(const BowlModel& model, const Survey& survey, const Drop& drop)
   std::string at_bound;
   const std::vector<double> delta = log_ranges(jacobian, n, m, allowed_growth);
   for (std::size_t j = 0; j < m; ++j) {
-    const ModulusSpec& spec = survey.moduli[searched[j]];
-    fit.range_percent[searched[j]] = 100.0 * std::expm1(std::min(delta[j], std::log(spec.max / spec.min)));
+    const ModulusSearch& search = survey.moduli[searched[j]];
+    fit.range_percent[searched[j]] = 100.0 * std::expm1(std::min(delta[j], std::log(search.max / search.min)));
     // Ceres projects a step that leaves the box onto the bound itself; a
     // margin of 1e-9 in ln E also catches a stop a rounding away from it.
-    if (x[j] - std::log(spec.min) <= 1e-9 || std::log(spec.max) - x[j] <= 1e-9) {
+    if (x[j] - std::log(search.min) <= 1e-9 || std::log(search.max) - x[j] <= 1e-9) {
       at_bound += (at_bound.empty() ? "" : "+") + survey.layer_labels[searched[j]];
     }
   }

@@ -23,7 +23,7 @@ const char* unit_name(DeflectionUnit unit);
 
 // The modulus of one layer: fixed, or searched within [min, max] from `seed`
 // (engine units, MPa; 0 < min <= seed <= max).
-struct ModulusSpec {
+struct ModulusSearch {
   bool searched = false;
   double seed = 0.0;  // the fixed value when not searched
   double min = 0.0;
@@ -49,7 +49,7 @@ struct Survey {
   analyse::Units units;                  // length, stress, force of the input and the table
   DeflectionUnit deflection_unit = DeflectionUnit::um;
   multilayer::Section section;           // thicknesses, Poisson's ratios, interfaces; moduli the seeds
-  std::vector<ModulusSpec> moduli;       // one per layer
+  std::vector<ModulusSearch> moduli;       // one per layer
   std::vector<std::string> layer_labels; // names, or "1", "2", ... for unnamed layers
   double plate_radius = 0.0;             // mm
   std::vector<double> sensors;           // offsets from the plate centre, mm, increasing

@@ -68,14 +68,14 @@ struct Reader {
   }
 
   // E: a number (fixed) or {"seed", "min", "max"} (searched).
-  ModulusSpec read_modulus(const json& value, const std::string& place, ordered_json& echo) const {
+  ModulusSearch read_modulus(const json& value, const std::string& place, ordered_json& echo) const {
     const double factor = survey.units.stress_factor();
-    ModulusSpec spec;
+    ModulusSearch search;
     if (value.is_number()) {
       const double E = positive(value, place);
-      spec.seed = spec.min = spec.max = in_engine_units(E, factor, place);
+      search.seed = search.min = search.max = in_engine_units(E, factor, place);
       echo = E;
-      return spec;
+      return search;
     }
     if (!value.is_object()) fields.fail(place, "must be a number (fixed) or {\"seed\", \"min\", \"max\"} (searched)");
     fields.expect_object(value, place, {"seed", "min", "max"});
@@ -89,12 +89,12 @@ struct Reader {
         fields.fail(place_of_key(place, "seed"), "is " + number_text(seed) + ", must be within min and max (" + number_text(min) + " to " + number_text(max) + ")");
       }
     }
-    spec.searched = true;
-    spec.min = in_engine_units(min, factor, place_of_key(place, "min"));
-    spec.max = in_engine_units(max, factor, place_of_key(place, "max"));
-    spec.seed = std::clamp(seed * factor, spec.min, spec.max);
+    search.searched = true;
+    search.min = in_engine_units(min, factor, place_of_key(place, "min"));
+    search.max = in_engine_units(max, factor, place_of_key(place, "max"));
+    search.seed = std::clamp(seed * factor, search.min, search.max);
     echo = {{"seed", seed}, {"min", min}, {"max", max}};
-    return spec;
+    return search;
   }
 
   void read_layers(const json& layers) {
@@ -121,8 +121,8 @@ struct Reader {
       layer.poisson = nu;
       layer_echo["nu"] = nu;
       ordered_json modulus_echo;
-      const ModulusSpec spec = read_modulus(fields.required(object, place, "E"), place_of_key(place, "E"), modulus_echo);
-      layer.modulus = spec.seed;
+      const ModulusSearch search = read_modulus(fields.required(object, place, "E"), place_of_key(place, "E"), modulus_echo);
+      layer.modulus = search.seed;
       const json* thickness = FieldReader::member(object, "thickness");
       const json* interface = FieldReader::member(object, "interface_below");
       if (last) {
@@ -143,7 +143,7 @@ struct Reader {
         layer_echo["interface_below"] = interface_echo;
       }
       survey.section.layers.push_back(layer);
-      survey.moduli.push_back(spec);
+      survey.moduli.push_back(search);
       survey.layer_labels.push_back(label);
       echo.push_back(layer_echo);
     }
@@ -186,7 +186,7 @@ struct Reader {
       survey.sensor_offsets.push_back(offset);
       survey.sensors.push_back(in_engine_units(offset, survey.units.length_factor(), place));
     }
-    const auto searched = static_cast<std::size_t>(std::count_if(survey.moduli.begin(), survey.moduli.end(), [](const ModulusSpec& m) { return m.searched; }));
+    const auto searched = static_cast<std::size_t>(std::count_if(survey.moduli.begin(), survey.moduli.end(), [](const ModulusSearch& m) { return m.searched; }));
     if (survey.sensors.size() < searched) {
       fields.fail("sensors", std::to_string(survey.sensors.size()) + " sensors cannot determine " + std::to_string(searched) + " searched moduli");
     }
