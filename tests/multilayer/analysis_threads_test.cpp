@@ -4,32 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <bit>
-#include <cstdint>
-#include <cstring>
 #include <vector>
 
 #include "multilayer/analysis.h"
+#include "tests/multilayer/result_bits.h"
 
 namespace kestral::multilayer {
 namespace {
-
-std::vector<std::uint64_t> bits(const std::vector<Result>& rows) {
-  std::vector<std::uint64_t> out;
-  for (const Result& r : rows) {
-    const double values[] = {r.stress.xx, r.stress.yy, r.stress.zz, r.stress.xy, r.stress.yz, r.stress.xz,
-                             r.displacement.x, r.displacement.y, r.displacement.z, r.strain.xx, r.strain.yy,
-                             r.strain.zz, r.strain.xy, r.strain.yz, r.strain.xz, r.principal_stress.x,
-                             r.principal_stress.y, r.principal_stress.z, r.principal_strain.x, r.principal_strain.y,
-                             r.principal_strain.z, r.horizontal_strain_max, r.stress_error, r.displacement_error,
-                             r.strain_error};
-    for (double v : values) out.push_back(std::bit_cast<std::uint64_t>(v));
-    out.push_back(r.point);
-    out.push_back(static_cast<std::uint64_t>(r.face));
-    out.push_back(static_cast<std::uint64_t>(r.layer));
-  }
-  return out;
-}
 
 TEST(AnalysisThreads, RowsAreIdenticalForAnyNumberOfThreads) {
   const Section s{{Layer{3000, 0.35, 100, {InterfaceKind::spring, 4.0}}, Layer{400, 0.4, 200},
@@ -41,12 +22,12 @@ TEST(AnalysisThreads, RowsAreIdenticalForAnyNumberOfThreads) {
   for (int i = 0; i < 48; ++i) points.push_back({-300.0 + 43.0 * i, 40.0 * (i % 5), (i % 7) * 50.0});
   Options one;
   one.threads = 1;
-  const auto reference = bits(analyse(s, loads, points, one));
+  const auto reference = result_bits(analyse(s, loads, points, one));
   for (int threads : {2, 3, 0}) {
     Options many;
     many.threads = threads;
     const auto rows = analyse(s, loads, points, many);
-    EXPECT_EQ(bits(rows), reference) << threads;
+    EXPECT_EQ(result_bits(rows), reference) << threads;
     for (std::size_t i = 1; i < rows.size(); ++i) EXPECT_LE(rows[i - 1].point, rows[i].point);
   }
 }
@@ -68,7 +49,7 @@ TEST(AnalysisThreads, ARaisedCancelFlagStopsTheRun) {
   std::atomic<bool> go{false};
   Options plain, flagged;
   flagged.cancel = &go;
-  EXPECT_EQ(bits(analyse(s, loads, points, flagged)), bits(analyse(s, loads, points, plain)));
+  EXPECT_EQ(result_bits(analyse(s, loads, points, flagged)), result_bits(analyse(s, loads, points, plain)));
 }
 
 }  // namespace
