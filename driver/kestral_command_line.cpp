@@ -19,8 +19,8 @@ std::string kestral_usage() {
          "diagnostics go to standard error. Takes no arguments.\n"
          "  -h, --help   show this text\n"
          "  --version    show the version\n"
-         "The file formats and every message are described in README.md (installed in\n"
-         "share/doc/kestral).\n";
+         "The file formats and every message are described in the manual, docs/kestral.md\n"
+         "and docs/messages.md (installed in share/doc/kestral/docs).\n";
 }
 
 std::string kestral_version() { return std::string("kestral ") + KESTRAL_VERSION; }

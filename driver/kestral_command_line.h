@@ -14,7 +14,7 @@ enum class KestralAction { kRun, kHelp, kVersion, kUsageError };
 // a usage error.
 KestralAction parse_kestral_arguments(const std::vector<std::string>& arguments);
 
-// The usage: what the program reads and writes, and where the README is.
+// The usage: what the program reads and writes, and which pages of the manual describe them.
 std::string kestral_usage();
 
 // "kestral 1.0".

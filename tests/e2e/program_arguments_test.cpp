@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -57,11 +58,19 @@ TEST(ProgramArguments, AnsweredWithoutTouchingAFile) {
   }
 }
 
-TEST(ProgramArguments, UsageSaysWhatIsReadAndWrittenAndWhereTheReadmeIs) {
+TEST(ProgramArguments, UsageSaysWhatIsReadAndWrittenAndWhereTheManualIs) {
   const std::string usage = kestral_usage();
-  for (const char* word : {"KESTRAL.in", "gauss.qua", "KESTRAL.out", "README.md", "--help", "--version"}) {
+  for (const char* word : {"KESTRAL.in", "gauss.qua", "KESTRAL.out", "--help", "--version"}) {
     EXPECT_NE(usage.find(word), std::string::npos) << word;
   }
+  // Every page of the manual the usage names exists in the source.
+  const std::regex page_name(R"(docs/[a-z-]+\.md)");
+  int pages = 0;
+  for (auto it = std::sregex_iterator(usage.begin(), usage.end(), page_name); it != std::sregex_iterator(); ++it) {
+    EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::path(KESTRAL_SOURCE_DIR) / it->str())) << it->str();
+    ++pages;
+  }
+  EXPECT_GE(pages, 2);
   EXPECT_EQ(parse_kestral_arguments({}), KestralAction::kRun);
 }
 
