@@ -2,8 +2,9 @@
 against a server started on a free port of the loopback address. A user
 fills the analysis form, runs it and gets kestral-analyse's table; a bad
 value is shown beside its field; the saved problem file is one that
-kestral-analyse reads; an opened file fills the form. Each page is
-photographed into $KESTRAL_WEB_SCREENSHOTS (a scratch folder by default)."""
+kestral-analyse reads; an opened file fills the form. The design check and
+the backcalculation likewise, against kestral-design and kestral-backcalc;
+a drop's bowl shows on a click. Each page is photographed into $KESTRAL_WEB_SCREENSHOTS (a scratch folder by default)."""
 
 import csv
 import io
@@ -132,9 +133,9 @@ def field(name):
     return f'[data-field="{name}"]'
 
 
-def run_and_wait(driver):
+def run_and_wait(driver, seconds=30):
     driver.find_element(By.ID, "run").click()
-    WebDriverWait(driver, 30).until(
+    WebDriverWait(driver, seconds).until(
         lambda d: d.find_element(By.ID, "run").is_enabled()
         and not d.find_element(By.ID, "progress").is_displayed())
 
@@ -288,8 +289,158 @@ def test_a_long_analysis_shows_its_progress_and_stops_on_cancel(server, browser,
     assert not browser.find_element(By.ID, "results").is_displayed()
 
 
-@pytest.mark.parametrize("page", ["design", "backcalculate"])
-def test_the_other_pages_share_the_layout(server, browser, screenshots, page):
-    browser.get(f"{server}/{page}")
-    assert "current" in browser.find_element(By.ID, f"nav-{page}").get_attribute("class")
-    photograph(browser, os.path.join(screenshots, f"web-{page}.png"))
+# The design check the user types in: the page's example section with a
+# summer season, a tandem and the asphalt's thickness searched.
+DESIGN = {
+    "units": {"length": "mm", "stress": "MPa", "force": "N"},
+    "layers": [{"name": "asphalt", "E": 3000, "nu": 0.35, "thickness": 150},
+               {"name": "base", "E": 300, "nu": 0.35, "thickness": 250},
+               {"name": "subgrade", "E": 60, "nu": 0.45}],
+    "axles": [{"name": "standard", "group": "single", "tyres": "dual", "load": 80000,
+               "pressure": 0.56, "dual_spacing": 310, "repetitions": 1e7},
+              {"name": "tandem", "group": "tandem", "tyres": "dual", "load": 160000,
+               "pressure": 0.7, "dual_spacing": 330, "axle_spacing": 1300, "repetitions": 2e5}],
+    "criteria": [{"name": "asphalt fatigue", "strain": "horizontal_tensile", "layer": "asphalt",
+                  "model": {"name": "asphalt-institute-fatigue", "Vb": 11, "Vv": 5}},
+                 {"name": "subgrade rutting", "strain": "vertical_compressive",
+                  "layer": "subgrade", "model": "shell-subgrade-85"}],
+    "seasons": [{"name": "summer", "share": 0.4, "E": {"asphalt": 1800}},
+                {"name": "winter", "share": 0.6, "E": {}}],
+    "thickness": {"layer": "asphalt", "min": 100, "max": 300, "resolution": 5},
+}
+
+
+def program_json(variable, path):
+    run = subprocess.run([program(variable), str(path), "--format", "json"], capture_output=True,
+                         text=True)
+    return json.loads(run.stdout)
+
+
+def fill_design(driver):
+    driver.find_element(By.ID, "add-axle").click()
+    row = DESIGN["axles"][1]
+    Select(driver.find_element(By.CSS_SELECTOR, field("axles[1].group"))).select_by_value("tandem")
+    for key in ("name", "load", "pressure", "dual_spacing", "axle_spacing", "repetitions"):
+        type_into(driver, field(f"axles[1].{key}"), row[key])
+    Select(driver.find_element(By.CSS_SELECTOR, field("criteria[1].model"))).select_by_value(
+        "shell-subgrade-85")
+    type_into(driver, field("criteria[0].model.parameters"), "Vb=11, Vv=5")
+    for season in DESIGN["seasons"]:
+        driver.find_element(By.ID, "add-season").click()
+    type_into(driver, field("seasons[0].name"), "summer")
+    type_into(driver, field("seasons[0].share"), 0.4)
+    type_into(driver, field("seasons[0].E"), "asphalt=1800")
+    type_into(driver, field("seasons[1].name"), "winter")
+    type_into(driver, field("seasons[1].share"), 0.6)
+    for key in ("min", "max", "resolution"):
+        type_into(driver, field(f"thickness.{key}"), DESIGN["thickness"][key])
+
+
+def test_a_typed_design_check_gives_the_report_of_kestral_design(server, browser, screenshots,
+                                                                 tmp_path):
+    browser.get(server + "/design")
+    fill_design(browser)
+    run_and_wait(browser, 120)
+    assert browser.find_element(By.ID, "results").is_displayed()
+    path = tmp_path / "design.json"
+    path.write_text(json.dumps(DESIGN))
+    expected = program_json("KESTRAL_DESIGN_EXE", path)
+    verdict = browser.find_element(By.ID, "verdict").text
+    assert verdict.startswith(expected["verdict"].upper())  # the verdict first
+    assert f"{expected['thickness']['value']:g} mm" in verdict
+    damages = browser.execute_script(
+        "return [...document.querySelectorAll('#damage-table tr.total td:last-child')]"
+        ".map(c => Number(c.title));")
+    assert damages == [c["damage"] for c in expected["criteria"]]
+    assert len(browser.find_elements(By.CSS_SELECTOR, "#damage-table tbody tr")) == 2 * (4 + 1)
+    assert browser.find_element(By.CSS_SELECTOR, "#damage-plot svg").is_displayed()
+    photograph(browser, os.path.join(screenshots, "web-design.png"))
+
+
+def test_a_bad_design_value_is_shown_beside_its_field(server, browser):
+    browser.get(server + "/design")
+    type_into(browser, field("axles[0].pressure"), -1)
+    run_and_wait(browser)
+    message = browser.find_element(By.CSS_SELECTOR, '.field-error[data-for="axles[0].pressure"]')
+    assert message.text.startswith("is -1, must be")
+    assert not browser.find_element(By.ID, "results").is_displayed()
+
+
+def test_opening_a_design_file_fills_the_form(server, browser):
+    path = SOURCE / "examples/design/section.json"
+    browser.get(server + "/design")
+    browser.find_element(By.ID, "upload").send_keys(str(path))
+    WebDriverWait(browser, 5).until(
+        lambda d: len(d.find_elements(By.CSS_SELECTOR, "#seasons tbody tr")) == 2)
+    saved = browser.execute_script("return problemValue();")
+    problem = json.loads(path.read_text())
+    assert saved["axles"] == problem["axles"]
+    assert saved["seasons"] == problem["seasons"]
+    assert [c["model"] for c in saved["criteria"]] == [c["model"] for c in problem["criteria"]]
+    assert saved["thickness"] == problem["thickness"]
+
+
+SURVEY = SOURCE / "examples/backcalculation"
+
+
+def first_drops(tmp_path, count):
+    """The example survey cut to its first drops, with its CSV file."""
+    lines = (SURVEY / "bowls.csv").read_text().splitlines()
+    csv_path = tmp_path / "bowls.csv"
+    csv_path.write_text("\n".join(lines[:count + 1]) + "\n")
+    survey = json.loads((SURVEY / "survey.json").read_text())
+    survey_path = tmp_path / "survey.json"
+    survey_path.write_text(json.dumps(survey))
+    return survey_path, csv_path
+
+
+def test_a_survey_from_an_fwd_csv_gives_the_moduli_of_kestral_backcalc(server, browser, screenshots,
+                                                                       tmp_path):
+    survey_path, csv_path = first_drops(tmp_path, 12)
+    browser.get(server + "/backcalculate")
+    browser.find_element(By.ID, "upload").send_keys(str(survey_path))
+    browser.find_element(By.ID, "drops-upload").send_keys(str(csv_path))
+    WebDriverWait(browser, 5).until(
+        lambda d: d.find_element(By.ID, "drops-file").text.startswith("bowls.csv: 12 drop(s)"))
+    run_and_wait(browser, 120)
+    expected = program_json("KESTRAL_BACKCALC_EXE", survey_path)["columns"]
+    table = browser.find_element(By.ID, "moduli-table")
+    headings = [th.get_attribute("data-column") for th in table.find_elements(By.CSS_SELECTOR, "th")]
+    rows = browser.execute_script(
+        "return [...arguments[0].tBodies[0].rows].map(r => [...r.cells].map("
+        "c => c.dataset.value === undefined ? c.textContent : Number(c.dataset.value)));", table)
+    assert headings[:3] == ["id", "load", "E_asphalt"] and "status" in headings
+    for k, name in enumerate(headings):
+        assert [row[k] for row in rows] == expected[name], name
+    assert browser.find_element(By.CSS_SELECTOR, "#moduli-plot svg").is_displayed()
+    rows = browser.find_elements(By.CSS_SELECTOR, "#moduli-table tbody tr")
+    rows[3].click()
+    WebDriverWait(browser, 10).until(
+        lambda d: d.find_element(By.ID, "bowl-view").get_attribute("data-row") == "3")
+    bowl = browser.find_element(By.CSS_SELECTOR, "#bowl-view svg").get_attribute("innerHTML")
+    assert "drop " + expected["id"][3] in bowl.replace("&#43;", "+") or expected["id"][3] in bowl
+    photograph(browser, os.path.join(screenshots, "web-backcalculate.png"))
+
+
+def test_a_bad_survey_value_is_shown_beside_its_field(server, browser):
+    browser.get(server + "/backcalculate")
+    type_into(browser, field("layers[1].E.max"), 20)
+    run_and_wait(browser)
+    message = browser.find_element(By.CSS_SELECTOR, '.field-error[data-for="layers[1].E.max"]')
+    assert message.text == "is 20, must be above min (30)"
+    assert not browser.find_element(By.ID, "results").is_displayed()
+
+
+def test_a_long_survey_shows_its_progress_in_drops_and_stops_on_cancel(server, browser, tmp_path):
+    lines = (SURVEY / "bowls.csv").read_text().splitlines()
+    csv_path = tmp_path / "many.csv"
+    csv_path.write_text("\n".join([lines[0]] + [f"d{n}," + line.split(",", 1)[1]
+                                                 for n in range(20) for line in lines[1:]]) + "\n")
+    browser.get(server + "/backcalculate")
+    browser.find_element(By.ID, "drops-upload").send_keys(str(csv_path))
+    browser.find_element(By.ID, "run").click()
+    WebDriverWait(browser, 20).until(
+        lambda d: " of 1000 drops" in d.find_element(By.ID, "progress-text").text)
+    browser.find_element(By.ID, "cancel").click()
+    WebDriverWait(browser, 20).until(lambda d: d.find_element(By.ID, "run").is_enabled())
+    assert browser.find_element(By.ID, "form-error").text == "The backcalculation was cancelled."

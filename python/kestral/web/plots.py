@@ -64,7 +64,7 @@ def damage_svg(curve: Dict[str, Any], report: Dict[str, Any]) -> str:
 
 def moduli_svg(report: Dict[str, Any]) -> str:
     """The searched moduli of a backcalculation along its drops."""
-    return picture((9.0, 4.2), lambda ax: drawings.moduli(ax, report))
+    return picture((7.0, 4.2), lambda ax: drawings.moduli(ax, report))
 
 
 def bowl_svg(report: Dict[str, Any], row: int) -> str:

@@ -28,8 +28,8 @@ function showVerdict(report) {
     `governed by ${report.governing}: damage ${shown(governing && governing.damage)}, life ${life}`];
   const search = report.thickness;
   if (search) {
-    const layer = report.problem.layers[search.layer];
-    const name = (layer && layer.name) || `layers[${search.layer}]`;
+    const layer = typeof search.layer === "number" ? report.problem.layers[search.layer] : null;
+    const name = layer ? (layer.name || `layers[${search.layer}]`) : search.layer;
     const unit = report.problem.units.length;
     lines.push({
       found: `least thickness of ${name} that passes: ${shown(search.value)} ${unit}`,
