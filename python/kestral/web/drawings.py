@@ -42,6 +42,8 @@ def _numbers(values: Any) -> np.ndarray:
 def moduli(ax: Any, report: Dict[str, Any]) -> None:
     """Draws each searched layer's modulus along the drops on a log axis,
     shaded over the range the bowl allows (E / f to E f)."""
+    from matplotlib.ticker import FuncFormatter, LogLocator, NullFormatter
+
     problem, columns = report["problem"], report["columns"]
     ids = columns["id"]
     stations = np.arange(len(ids))
@@ -54,6 +56,10 @@ def moduli(ax: Any, report: Dict[str, Any]) -> None:
         line, = ax.semilogy(stations, values, marker="o", markersize=3, label=f"E {label}")
         ax.fill_between(stations, values / factor, values * factor, color=line.get_color(),
                         alpha=0.15, linewidth=0)
+    # Moduli span one or two decades: label 1, 2, 5 of each, as plain numbers.
+    ax.yaxis.set_major_locator(LogLocator(subs=(1.0, 2.0, 5.0)))
+    ax.yaxis.set_major_formatter(FuncFormatter(lambda value, _: f"{value:g}"))
+    ax.yaxis.set_minor_formatter(NullFormatter())
     step = max(1, len(ids) // 12)
     ax.set_xticks(stations[::step], [ids[i] for i in stations[::step]], rotation=45, fontsize=8)
     ax.set_xlim(-0.5, len(ids) - 0.5)
