@@ -299,7 +299,7 @@ DESIGN = {
     "axles": [{"name": "standard", "group": "single", "tyres": "dual", "load": 80000,
                "pressure": 0.56, "dual_spacing": 310, "repetitions": 1e7},
               {"name": "tandem", "group": "tandem", "tyres": "dual", "load": 160000,
-               "pressure": 0.7, "dual_spacing": 330, "axle_spacing": 1300, "repetitions": 2e5}],
+               "pressure": 0.7, "dual_spacing": 330, "axle_spacing": 1300, "repetitions": 200000}],
     "criteria": [{"name": "asphalt fatigue", "strain": "horizontal_tensile", "layer": "asphalt",
                   "model": {"name": "asphalt-institute-fatigue", "Vb": 11, "Vv": 5}},
                  {"name": "subgrade rutting", "strain": "vertical_compressive",
