@@ -204,14 +204,16 @@ DESIGN = {
                   "layer": "subgrade", "model": "shell-subgrade-85"}],
     "seasons": [{"name": "summer", "share": 0.4, "E": {"asphalt": 1800}},
                 {"name": "winter", "share": 0.6, "E": {}}],
-    "thickness": {"layer": "asphalt", "min": 100, "max": 300, "resolution": 5},
+    "thickness": {"layer": "asphalt", "min": 180, "max": 300, "resolution": 10},
 }
 
 
-def program_json(variable, path):
-    run = subprocess.run([program(variable), str(path), "--format", "json"], capture_output=True,
-                         text=True)
-    return json.loads(run.stdout)
+def program_started(variable, path):
+    """The program's JSON report, started now (beside the page's run) and
+    read when the test calls for it."""
+    running = subprocess.Popen([program(variable), str(path), "--format", "json"],
+                               stdout=subprocess.PIPE, text=True)
+    return lambda: json.loads(running.communicate(timeout=120)[0])
 
 
 def fill_design(driver):
@@ -236,13 +238,14 @@ def fill_design(driver):
 
 def test_a_typed_design_check_gives_the_report_of_kestral_design(server, browser, screenshots,
                                                                  tmp_path):
+    path = tmp_path / "design.json"
+    path.write_text(json.dumps(DESIGN))
+    report = program_started("KESTRAL_DESIGN_EXE", path)
     browser.get(server + "/design")
     fill_design(browser)
     run_and_wait(browser, 120)
     assert browser.find_element(By.ID, "results").is_displayed()
-    path = tmp_path / "design.json"
-    path.write_text(json.dumps(DESIGN))
-    expected = program_json("KESTRAL_DESIGN_EXE", path)
+    expected = report()
     verdict = browser.find_element(By.ID, "verdict").text
     assert verdict.startswith(expected["verdict"].upper())  # the verdict first
     assert f"{expected['thickness']['value']:g} mm" in verdict
@@ -295,13 +298,14 @@ def first_drops(tmp_path, count):
 def test_a_survey_from_an_fwd_csv_gives_the_moduli_of_kestral_backcalc(server, browser, screenshots,
                                                                        tmp_path):
     survey_path, csv_path = first_drops(tmp_path, 12)
+    report = program_started("KESTRAL_BACKCALC_EXE", survey_path)
     browser.get(server + "/backcalculate")
     browser.find_element(By.ID, "upload").send_keys(str(survey_path))
     browser.find_element(By.ID, "drops-upload").send_keys(str(csv_path))
     WebDriverWait(browser, 5).until(
         lambda d: d.find_element(By.ID, "drops-file").text.startswith("bowls.csv: 12 drop(s)"))
     run_and_wait(browser, 120)
-    expected = program_json("KESTRAL_BACKCALC_EXE", survey_path)["columns"]
+    expected = report()["columns"]
     table = browser.find_element(By.ID, "moduli-table")
     headings = [th.get_attribute("data-column") for th in table.find_elements(By.CSS_SELECTOR, "th")]
     rows = browser.execute_script(
@@ -342,3 +346,18 @@ def test_a_long_survey_shows_its_progress_in_drops_and_stops_on_cancel(server, b
     browser.find_element(By.ID, "cancel").click()
     WebDriverWait(browser, 20).until(lambda d: d.find_element(By.ID, "run").is_enabled())
     assert browser.find_element(By.ID, "form-error").text == "The backcalculation was cancelled."
+
+
+def test_opening_a_survey_file_fills_the_form_and_saving_keeps_it(server, browser, tmp_path):
+    survey = json.loads((SURVEY / "survey.json").read_text())
+    del survey["drops_csv"], survey["note"]
+    survey["layers"][0]["interface_below"] = {"spring": 500}
+    survey["layers"][1]["E"] = 250  # fixed
+    survey["drops"] = [{"id": "a", "load": 40000, "deflections": [400, 300, 250, 200, 150, 100, 70, 50]}]
+    path = tmp_path / "spring.json"
+    path.write_text(json.dumps(survey))
+    browser.get(server + "/backcalculate")
+    browser.find_element(By.ID, "upload").send_keys(str(path))
+    WebDriverWait(browser, 5).until(
+        lambda d: d.find_element(By.CSS_SELECTOR, field("drops[0].id")).get_attribute("value") == "a")
+    assert browser.execute_script("return surveyValue();") == survey

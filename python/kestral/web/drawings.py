@@ -17,6 +17,16 @@ def _positive(values: Any) -> np.ndarray:
     return np.where(np.isfinite(array) & (array > 0), array, np.nan)
 
 
+def _plain_log_axis(ax: Any) -> None:
+    """Labels 1, 2 and 5 of each decade of a log y axis, as plain numbers:
+    the values span one or two decades, where 10^0 alone says little."""
+    from matplotlib.ticker import FuncFormatter, LogLocator, NullFormatter
+
+    ax.yaxis.set_major_locator(LogLocator(subs=(1.0, 2.0, 5.0)))
+    ax.yaxis.set_major_formatter(FuncFormatter(lambda value, _: f"{value:g}"))
+    ax.yaxis.set_minor_formatter(NullFormatter())
+
+
 def damage_curve(ax: Any, curve: Dict[str, Any], report: Dict[str, Any]) -> None:
     """Draws ``kestral.design.damage_curve``'s damages on a log axis, the
     line D = 1 (below it the section passes) and the thickness found."""
@@ -31,6 +41,7 @@ def damage_curve(ax: Any, curve: Dict[str, Any], report: Dict[str, Any]) -> None
     unit = report["problem"]["units"]["length"]
     ax.set_xlabel(f"thickness of {curve['layer']} ({unit})")
     ax.set_ylabel("damage (Miner's sum)")
+    _plain_log_axis(ax)
     ax.grid(True, which="both", color="#e3e7ec", linewidth=0.6)
     ax.legend(fontsize=8)
 
@@ -42,8 +53,6 @@ def _numbers(values: Any) -> np.ndarray:
 def moduli(ax: Any, report: Dict[str, Any]) -> None:
     """Draws each searched layer's modulus along the drops on a log axis,
     shaded over the range the bowl allows (E / f to E f)."""
-    from matplotlib.ticker import FuncFormatter, LogLocator, NullFormatter
-
     problem, columns = report["problem"], report["columns"]
     ids = columns["id"]
     stations = np.arange(len(ids))
@@ -56,10 +65,7 @@ def moduli(ax: Any, report: Dict[str, Any]) -> None:
         line, = ax.semilogy(stations, values, marker="o", markersize=3, label=f"E {label}")
         ax.fill_between(stations, values / factor, values * factor, color=line.get_color(),
                         alpha=0.15, linewidth=0)
-    # Moduli span one or two decades: label 1, 2, 5 of each, as plain numbers.
-    ax.yaxis.set_major_locator(LogLocator(subs=(1.0, 2.0, 5.0)))
-    ax.yaxis.set_major_formatter(FuncFormatter(lambda value, _: f"{value:g}"))
-    ax.yaxis.set_minor_formatter(NullFormatter())
+    _plain_log_axis(ax)
     step = max(1, len(ids) // 12)
     ax.set_xticks(stations[::step], [ids[i] for i in stations[::step]], rotation=45, fontsize=8)
     ax.set_xlim(-0.5, len(ids) - 0.5)

@@ -27,13 +27,24 @@ function addSurveyLayer(layer) {
   mode.value = searched ? "searched" : "fixed";
   const kind = document.createElement("select");
   kind.dataset.key = "interface_below";
-  for (const name of ["bonded", "frictionless"]) kind.add(new Option(name, name));
-  if (layer.interface_below === "frictionless") kind.value = "frictionless";
+  for (const name of ["bonded", "frictionless", "spring"]) kind.add(new Option(name, name));
+  const stiffness = input("num", "", "interface_below.spring");
+  stiffness.placeholder = "k";
+  stiffness.title = "spring stiffness: stress per length";
+  const face = layer.interface_below;
+  if (face && typeof face === "object" && "spring" in face) {
+    kind.value = "spring"; stiffness.value = face.spring;
+  } else if (face) {
+    kind.value = face;
+  }
+  const interfaceCell = cell(kind);
+  interfaceCell.appendChild(stiffness);
   row.append(cell(""), cell(input("name", layer.name, "name")), cell(input("num", layer.nu, "nu")),
     cell(input("num", layer.thickness, "thickness")), cell(mode), cell(input("num", E.seed, "E.seed")),
-    cell(input("num", E.min, "E.min")), cell(input("num", E.max, "E.max")), cell(kind),
+    cell(input("num", E.min, "E.min")), cell(input("num", E.max, "E.max")), interfaceCell,
     cell(removeButton(() => { row.remove(); refreshSurveyLayers(); })));
   mode.addEventListener("change", refreshSurveyLayers);
+  kind.addEventListener("change", refreshSurveyLayers);
   refreshSurveyLayers();
 }
 
@@ -45,7 +56,9 @@ function refreshSurveyLayers() {
     const last = i === tbody.rows.length - 1;
     const fixed = row.querySelector('[data-key="E.mode"]').value === "fixed";
     row.querySelector('[data-key="thickness"]').hidden = last;
-    row.querySelector('[data-key="interface_below"]').hidden = last;
+    const kind = row.querySelector('[data-key="interface_below"]');
+    kind.hidden = last;
+    row.querySelector('[data-key="interface_below.spring"]').hidden = last || kind.value !== "spring";
     row.querySelector('[data-key="E.min"]').hidden = fixed;
     row.querySelector('[data-key="E.max"]').hidden = fixed;
     // A fixed modulus is the field "E" itself, for the reader's messages.
@@ -69,7 +82,12 @@ function surveyLayersValue() {
       for (const key of ["seed", "min", "max"]) if (get(`E.${key}`) !== undefined) layer.E[key] = get(`E.${key}`);
     }
     const kind = row.querySelector('[data-key="interface_below"]').value;
-    if (i < rows.length - 1 && kind !== "bonded") layer.interface_below = kind;
+    if (i < rows.length - 1 && kind === "spring") {
+      const k = get("interface_below.spring");
+      layer.interface_below = {spring: k === undefined ? "" : k};
+    } else if (i < rows.length - 1 && kind !== "bonded") {
+      layer.interface_below = kind;
+    }
     return layer;
   });
 }
