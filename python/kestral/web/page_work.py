@@ -61,6 +61,7 @@ def design(text: bytes) -> Work:
         pictures: Dict[str, str] = {}
         if "thickness" in report["problem"] and not job.cancelled:
             problem = json.loads(text)  # the reader took it: JSON
+            problem["thickness"] = report["problem"]["thickness"]  # its defaults filled in
 
             def step(done: int, total: int) -> None:
                 job.token.set_progress(1 + done, 1 + total)
