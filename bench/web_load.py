@@ -3,7 +3,7 @@
     PYTHONPATH=build/release/python /usr/bin/python3 bench/web_load.py
 
 Starts ``python3 -m kestral serve`` on a free port of 127.0.0.1, then
-1. the first load of the analysis page: the page and its four static files,
+1. the first load of the analysis page: the page and its six static files,
    one after the other, on a fresh connection each, the very first time and
    then the median of 20. Target: under 300 ms.
 2. a 200-point depth profile through ``POST /api/analyse``: the round trip
@@ -63,8 +63,8 @@ def request(port: int, method: str, path: str, body: bytes = b"") -> Tuple[int, 
 
 def page_load(port: int) -> float:
     start = time.perf_counter()
-    for path in ("/analyse", "/static/style.css", "/static/common.js", "/static/analyse-form.js",
-                 "/static/analyse.js"):
+    for path in ("/analyse", "/static/style.css", "/static/common.js", "/static/rows.js",
+                 "/static/layers.js", "/static/analyse-form.js", "/static/analyse.js"):
         status, _ = request(port, "GET", path)
         assert status == 200, (path, status)
     return time.perf_counter() - start
@@ -103,7 +103,7 @@ def main() -> int:
 
         first = page_load(port)
         loads = [page_load(port) for _ in range(20)]
-        print(f"1. page load (page and 4 static files): first {first * 1e3:.1f} ms, "
+        print(f"1. page load (page and 6 static files): first {first * 1e3:.1f} ms, "
               f"median of 20 {statistics.median(loads) * 1e3:.1f} ms (target < 300 ms)")
 
         text = profile_problem(200)

@@ -17,33 +17,13 @@
 #include "analyse/problem_file.h"
 #include "analyse/run_problem.h"  // and multilayer::Cancelled
 #include "python/bindings.h"
+#include "python/cancel_token.h"
 
 namespace kestral::python {
 namespace py = pybind11;
 using namespace pybind11::literals;
 
 namespace {
-
-// Shared between the thread that runs the analysis and the threads that
-// watch it: a cancel flag and the points done of the total.
-class CancelToken {
- public:
-  void cancel() { cancelled_.store(true); }
-  bool cancelled() const { return cancelled_.load(); }
-  std::size_t done() const { return done_.load(); }
-  std::size_t total() const { return total_.load(); }
-
-  const std::atomic<bool>* flag() const { return &cancelled_; }
-  void set_progress(std::size_t done, std::size_t total) {
-    total_.store(total);
-    done_.store(done);
-  }
-
- private:
-  std::atomic<bool> cancelled_{false};
-  std::atomic<std::size_t> done_{0};
-  std::atomic<std::size_t> total_{0};
-};
 
 // The engine's work of a problem, in point-load-layer evaluations.
 double work_of(const analyse::Problem& problem) {
@@ -130,7 +110,9 @@ void bind_analyse_json(py::module_& module) {
       .def("cancel", &CancelToken::cancel, "Stops the analysis within one block of rows.")
       .def_property_readonly("cancelled", &CancelToken::cancelled)
       .def_property_readonly("done", &CancelToken::done, "Points computed so far.")
-      .def_property_readonly("total", &CancelToken::total, "Points of the problem (0 until it is read).");
+      .def_property_readonly("total", &CancelToken::total, "Points of the problem (0 until it is read).")
+      .def("set_progress", &CancelToken::set_progress, "done"_a, "total"_a,
+           "Sets the work done of the total, for work made of several runs.");
   module.def("analyse_json", &analyse_json, "text"_a, "source"_a = "problem", "threads"_a = 1,
              "token"_a = nullptr, "max_work"_a = 0.0,
              "The text kestral-analyse --format json writes for the problem file text `text`; "

@@ -17,6 +17,7 @@
 #include "backcalc/backcalculate.h"
 #include "backcalc/survey_file.h"
 #include "python/bindings.h"
+#include "python/cancel_token.h"
 #include "python/column_arrays.h"
 #include "python/json_value.h"
 
@@ -99,15 +100,28 @@ py::dict backcalculate_file(const std::string& path, int threads) {
   return table_dict(std::move(done));
 }
 
+// With a token, another thread follows the drops done and may cancel: the
+// run then raises AnalysisCancelled (as analyse_json does).
 std::string backcalculate_json(const std::string& text, const std::optional<std::string>& folder,
-                               const std::optional<std::string>& csv_text, const std::string& source, int threads) {
-  const backcalc::BackcalcSettings settings = settings_for(threads);
+                               const std::optional<std::string>& csv_text, const std::string& source, int threads,
+                               CancelToken* token) {
+  backcalc::BackcalcSettings settings = settings_for(threads);
   std::ostringstream out;
-  without_gil([&](const std::atomic<bool>& cancel) {
+  without_gil([&](const std::atomic<bool>& interrupted) {
     Backcalculation done;
     done.survey = backcalc::read_survey(analyse::parse_json_text(text, source), source,
                                         {folder.value_or("."), csv_text});
-    run(done, settings, cancel);
+    if (token == nullptr) {
+      run(done, settings, interrupted);
+    } else {
+      const std::size_t total = done.survey.drops.size();
+      token->set_progress(0, total);
+      settings.progress = [token, total, &interrupted](std::size_t drops_done) {
+        token->set_progress(drops_done, total);
+        if (interrupted.load()) token->cancel();
+      };
+      run(done, settings, *token->flag());
+    }
     backcalc::write_backcalc(done.survey, done.table, true, out);
   });
   return out.str();
@@ -122,10 +136,11 @@ void bind_backcalc(py::module_& module) {
   module.def("backcalculate_file", &backcalculate_file, "path"_a, "threads"_a = 0,
              "A survey file of kestral-backcalc; returns the table.");
   module.def("backcalculate_json", &backcalculate_json, "text"_a, "folder"_a = py::none(), "csv_text"_a = py::none(),
-             "source"_a = "survey.json", "threads"_a = 1,
+             "source"_a = "survey.json", "threads"_a = 1, "token"_a = nullptr,
              "The text `kestral-backcalc --format json` prints for the survey file `text` "
              "(drops_csv read from `folder`, or given as `csv_text`). A survey the program "
-             "refuses raises ValueError with its message; a failed drop is in the table.");
+             "refuses raises ValueError with its message; a failed drop is in the table. With a "
+             "CancelToken `token`, its done and total count drops and a cancel raises AnalysisCancelled.");
 }
 
 }  // namespace kestral::python

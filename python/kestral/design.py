@@ -13,7 +13,7 @@ import copy
 import json
 import math
 import os
-from typing import Any, Dict, List, Optional, Sequence
+from typing import Any, Callable, Dict, List, Optional, Sequence
 
 import numpy as np
 
@@ -75,7 +75,8 @@ def _damages(report: Dict[str, Any]) -> Dict[str, float]:
 
 
 def damage_curve(problem: Any, thicknesses: Optional[Sequence[float]] = None,
-                 count: int = 12) -> Dict[str, Any]:
+                 count: int = 12, *, found: Optional[Dict[str, Any]] = None,
+                 progress: Optional[Callable[[int, int], None]] = None) -> Dict[str, Any]:
     """Every criterion's damage against the thickness of the searched layer.
 
     Parameters
@@ -86,6 +87,12 @@ def damage_curve(problem: Any, thicknesses: Optional[Sequence[float]] = None,
         Where to check; by default ``count`` thicknesses evenly over min..max.
     count : int
         How many thicknesses by default.
+    found : dict, optional
+        The report's "thickness" when the search has run already (it is not
+        run again).
+    progress : callable, optional
+        Called with (checks done, checks in all) after each check; what it
+        raises stops the curve.
 
     Returns
     -------
@@ -101,12 +108,16 @@ def damage_curve(problem: Any, thicknesses: Optional[Sequence[float]] = None,
     if thicknesses is None:
         thicknesses = np.linspace(search["min"], search["max"], count)
     curves: Dict[str, List[float]] = {}
-    for value in thicknesses:
+    checks = len(thicknesses) + (found is None)
+    for done, value in enumerate(thicknesses, 1):
         sample = copy.deepcopy(document)
         sample["layers"][layer]["thickness"] = float(value)
         for name, damage in _damages(check(sample)).items():
             curves.setdefault(name, []).append(damage)
-    found = check(dict(document, thickness=search))["thickness"]
+        if progress is not None:
+            progress(done, checks)
+    if found is None:
+        found = check(dict(document, thickness=search))["thickness"]
     return {"layer": document["layers"][layer].get("name", f"layers[{layer}]"),
             "thickness": np.asarray(thicknesses, dtype=float),
             "damage": {name: np.asarray(values) for name, values in curves.items()},

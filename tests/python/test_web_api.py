@@ -200,10 +200,10 @@ def test_behind_a_proxy_the_pages_link_under_the_root_path():
 @pytest.mark.parametrize("route, function", [("design", "design_json"),
                                              ("backcalculate", "backcalculate_json")])
 def test_a_program_in_the_module_is_served_by_its_route_and_page(monkeypatch, route, function):
-    def program(text, source):
+    def program(text, *arguments):
         problem = json.loads(text)
         if "layers" not in problem:
-            raise ValueError(f"{source}: layers: missing")
+            raise ValueError("problem: layers: missing")
         return '{"verdict": "pass"}\n'
 
     monkeypatch.setattr(_kestral, function, program, raising=False)
@@ -214,7 +214,112 @@ def test_a_program_in_the_module_is_served_by_its_route_and_page(monkeypatch, ro
         assert response.status_code == 422
         assert (response.json()["field"], response.json()["message"]) == ("layers", "missing")
         page = client.get(f"/{route}").text
-        assert 'id="program-panel"' in page and "Not in this build" not in page
+        assert 'id="run"' in page and "Not in this build" not in page
+
+
+DESIGN = SOURCE / "examples/design/section.json"
+SURVEY = SOURCE / "examples/backcalculation/survey.json"
+BOWLS = SOURCE / "examples/backcalculation/bowls.csv"
+
+
+def short_survey(drops=3, **changes):
+    """The example survey's text with its first drops, and its CSV text."""
+    survey = json.loads(SURVEY.read_text())
+    survey.update(changes)
+    lines = BOWLS.read_text().splitlines()
+    return json.dumps(survey), "\n".join(lines[:drops + 1]) + "\n"
+
+
+def survey_form(survey, csv=None):
+    files = {"survey": ("survey.json", survey, "application/json")}
+    if csv is not None:
+        files["drops_csv"] = ("bowls.csv", csv, "text/csv")
+    return files
+
+
+def test_design_and_backcalculate_give_the_programs_json_bit_for_bit(client, tmp_path):
+    expected = subprocess.run([program("KESTRAL_DESIGN_EXE"), str(DESIGN), "--format", "json"],
+                              capture_output=True, check=True).stdout
+    assert client.post("/api/design", content=DESIGN.read_bytes()).content == expected
+    survey, csv = short_survey()
+    (tmp_path / "survey.json").write_text(survey)
+    (tmp_path / "bowls.csv").write_text(csv)
+    expected = subprocess.run([program("KESTRAL_BACKCALC_EXE"), str(tmp_path / "survey.json"),
+                               "--format", "json"], capture_output=True, check=True).stdout
+    response = client.post("/api/backcalculate", files=survey_form(survey, csv))
+    assert (response.status_code, response.content) == (200, expected)
+
+
+SURVEY_MISTAKES = [
+    # (what, form or body, field, message)
+    ("csv not sent", {"content": short_survey()[0]}, "drops_csv",
+     "names bowls.csv, which was not sent with the survey: this server reads no files"),
+    ("a path is never read", {"files": survey_form(short_survey(drops_csv="/etc/hostname")[0])},
+     "drops_csv", "names /etc/hostname, which was not sent"),
+    ("no survey part", {"files": {"drops_csv": ("b.csv", "id,load", "text/csv")}}, None,
+     "the form has no part \"survey\""),
+    ("csv not utf-8", {"files": survey_form(short_survey()[0], b"id,\xff")}, "drops_csv",
+     "is not UTF-8 text (byte 4)"),
+    # The CSV file's own messages name the file (shown at the top of the page).
+    ("csv line", {"files": survey_form(short_survey()[0], "0+000,1,2\n\"open")}, "bowls.csv",
+     "line 2: a quoted field is not closed"),
+    ("bounds", {"files": survey_form(*short_survey(layers=[
+        {"nu": 0.35, "thickness": 150, "E": {"min": 500, "max": 400}}, {"nu": 0.45, "E": 80}]))},
+     "layers[0].E.max", "is 400, must be above min (500)"),
+]
+
+
+@pytest.mark.parametrize("what, request_, field, message", SURVEY_MISTAKES,
+                         ids=[m[0] for m in SURVEY_MISTAKES])
+def test_a_bad_survey_is_refused_with_its_field_and_no_file_is_read(client, what, request_, field,
+                                                                    message):
+    for route in ("/api/backcalculate", "/api/jobs/backcalculate"):
+        response = client.post(route, **request_)
+        if route.startswith("/api/jobs") and response.status_code == 202:
+            response = wait_for(client, response.json()["id"])
+            answer = response
+        else:
+            assert response.status_code == 422, response.text
+            answer = response.json()
+        assert answer["field"] == field
+        assert message in answer["message"], answer
+
+
+def test_a_design_job_gives_the_report_and_the_damage_curve(client):
+    started = client.post("/api/jobs/design", content=DESIGN.read_bytes())
+    state = wait_for(client, started.json()["id"], seconds=120)
+    assert state["state"] == "done" and (state["done"], state["total"], state["unit"]) == (9, 9, "checks")
+    assert state["result"] == json.loads(_kestral.design_json(DESIGN.read_text(), "problem"))
+    assert state["pictures"]["damage"].startswith("<svg")
+    assert client.get(f"/api/jobs/{state['id']}/csv").status_code == 404
+    assert client.get(f"/api/jobs/{state['id']}/bowl/0").status_code == 404
+
+
+def test_a_survey_job_gives_the_moduli_its_picture_and_each_bowl(client):
+    survey, csv = short_survey(4)
+    started = client.post("/api/jobs/backcalculate", files=survey_form(survey, csv))
+    state = wait_for(client, started.json()["id"], seconds=60)
+    assert (state["state"], state["done"], state["total"], state["unit"]) == ("done", 4, 4, "drops")
+    assert state["result"] == json.loads(_kestral.backcalculate_json(survey, None, csv, "problem"))
+    assert state["pictures"]["moduli"].startswith("<svg")
+    bowl = client.get(f"/api/jobs/{state['id']}/bowl/2")
+    assert bowl.headers["content-type"] == "image/svg+xml" and "0+040" in bowl.text
+    for row in (-1, 4):
+        assert client.get(f"/api/jobs/{state['id']}/bowl/{row}").status_code == 404
+
+
+def test_a_long_survey_is_cancelled_between_drops():
+    survey, csv = short_survey(50)
+    with TestClient(create_app(Limits(workers=1))) as client:
+        body = csv.split("\n", 1)[1]
+        started = client.post("/api/jobs/backcalculate", files=survey_form(survey, csv + body * 19))
+        job = started.json()["id"]
+        deadline = time.monotonic() + 30
+        while client.get(f"/api/jobs/{job}").json()["done"] == 0 and time.monotonic() < deadline:
+            time.sleep(0.05)
+        client.delete(f"/api/jobs/{job}")
+        state = wait_for(client, job)
+        assert state["state"] == "cancelled" and state["done"] < state["total"] == 1000
 
 
 def test_serve_refuses_an_address_it_cannot_listen_on():

@@ -2,39 +2,24 @@
 against a server started on a free port of the loopback address. A user
 fills the analysis form, runs it and gets kestral-analyse's table; a bad
 value is shown beside its field; the saved problem file is one that
-kestral-analyse reads; an opened file fills the form. Each page is
-photographed into $KESTRAL_WEB_SCREENSHOTS (a scratch folder by default)."""
+kestral-analyse reads; an opened file fills the form. The design check and
+the backcalculation likewise, against kestral-design and kestral-backcalc;
+a drop's bowl shows on a click. Each page is photographed into
+$KESTRAL_WEB_SCREENSHOTS (a scratch folder by default)."""
 
 import csv
 import io
 import json
 import os
-import shutil
-import socket
 import subprocess
-import sys
 import time
-import urllib.request
 
-import pytest
-from selenium import webdriver
-from selenium.webdriver.chrome.options import Options
-from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.by import By
 from selenium.webdriver.support.ui import Select, WebDriverWait
 
+from browser_session import (browser, downloads, field, photograph, run_and_wait,  # noqa: F401
+                             screenshots, server, type_into)
 from conftest import SOURCE, program
-
-CHROMIUM = shutil.which("chromium") or shutil.which("chromium-browser")
-CHROMEDRIVER = shutil.which("chromedriver")
-if not CHROMIUM or not CHROMEDRIVER:
-    pytest.skip("the browser tests need chromium and chromedriver (Debian: chromium "
-                "chromium-driver); not installed here", allow_module_level=True)
-
-
-FLAGS = ["--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
-         "--disable-background-networking", "--disable-component-update", "--disable-sync",
-         "--window-size=1280,1300"]
 
 # The problem the user types in: two layers changed, a tandem of duals,
 # three points, one of them on an interface.
@@ -51,92 +36,6 @@ TYPED = {
     "points": [{"x": 0, "y": 0, "z": 120}, {"x": 170, "y": 0, "z": 370},
                {"x": 0, "y": 650, "z": 30}],
 }
-
-
-def free_port():
-    with socket.socket() as probe:
-        probe.bind(("127.0.0.1", 0))
-        return probe.getsockname()[1]
-
-
-@pytest.fixture(scope="module")
-def server():
-    port = free_port()
-    process = subprocess.Popen([sys.executable, "-m", "kestral", "serve", "--port", str(port)],
-                               stdout=subprocess.DEVNULL)
-    url = f"http://127.0.0.1:{port}"
-    try:
-        deadline = time.monotonic() + 20
-        while True:
-            try:
-                urllib.request.urlopen(url + "/analyse", timeout=1).read()
-                break
-            except OSError:
-                if time.monotonic() > deadline or process.poll() is not None:
-                    raise AssertionError("the server did not start")
-                time.sleep(0.1)
-        yield url
-    finally:
-        process.terminate()
-        process.wait(timeout=10)
-
-
-@pytest.fixture(scope="module")
-def downloads(tmp_path_factory):
-    return tmp_path_factory.mktemp("downloads")
-
-
-@pytest.fixture(scope="module")
-def browser(tmp_path_factory, downloads):
-    options = Options()
-    options.binary_location = CHROMIUM
-    for flag in FLAGS:
-        options.add_argument(flag)
-    options.add_argument(f"--user-data-dir={tmp_path_factory.mktemp('chromium-profile')}")
-    options.add_experimental_option("prefs", {"download.default_directory": str(downloads),
-                                              "download.prompt_for_download": False})
-    driver = webdriver.Chrome(service=Service(CHROMEDRIVER), options=options)
-    driver.execute_cdp_cmd("Page.setDownloadBehavior",
-                           {"behavior": "allow", "downloadPath": str(downloads)})
-    try:
-        yield driver
-    finally:
-        driver.quit()
-
-
-@pytest.fixture(scope="module")
-def screenshots(tmp_path_factory):
-    folder = os.environ.get("KESTRAL_WEB_SCREENSHOTS")
-    if folder:
-        os.makedirs(folder, exist_ok=True)
-        return folder
-    return str(tmp_path_factory.mktemp("screenshots"))
-
-
-def photograph(driver, path):
-    """The whole page, however long, as one picture."""
-    height = driver.execute_script("return document.documentElement.scrollHeight")
-    driver.set_window_size(1280, max(800, height + 120))
-    driver.execute_script("window.scrollTo(0, 0)")
-    driver.save_screenshot(path)
-    driver.set_window_size(1280, 1300)
-
-
-def type_into(driver, selector, text):
-    element = driver.find_element(By.CSS_SELECTOR, selector)
-    element.clear()
-    element.send_keys(str(text))
-
-
-def field(name):
-    return f'[data-field="{name}"]'
-
-
-def run_and_wait(driver):
-    driver.find_element(By.ID, "run").click()
-    WebDriverWait(driver, 30).until(
-        lambda d: d.find_element(By.ID, "run").is_enabled()
-        and not d.find_element(By.ID, "progress").is_displayed())
 
 
 def page_table(driver):
@@ -288,8 +187,177 @@ def test_a_long_analysis_shows_its_progress_and_stops_on_cancel(server, browser,
     assert not browser.find_element(By.ID, "results").is_displayed()
 
 
-@pytest.mark.parametrize("page", ["design", "backcalculate"])
-def test_the_other_pages_share_the_layout(server, browser, screenshots, page):
-    browser.get(f"{server}/{page}")
-    assert "current" in browser.find_element(By.ID, f"nav-{page}").get_attribute("class")
-    photograph(browser, os.path.join(screenshots, f"web-{page}.png"))
+# The design check the user types in: the page's example section with a
+# summer season, a tandem and the asphalt's thickness searched.
+DESIGN = {
+    "units": {"length": "mm", "stress": "MPa", "force": "N"},
+    "layers": [{"name": "asphalt", "E": 3000, "nu": 0.35, "thickness": 150},
+               {"name": "base", "E": 300, "nu": 0.35, "thickness": 250},
+               {"name": "subgrade", "E": 60, "nu": 0.45}],
+    "axles": [{"name": "standard", "group": "single", "tyres": "dual", "load": 80000,
+               "pressure": 0.56, "dual_spacing": 310, "repetitions": 1e7},
+              {"name": "tandem", "group": "tandem", "tyres": "dual", "load": 160000,
+               "pressure": 0.7, "dual_spacing": 330, "axle_spacing": 1300, "repetitions": 200000}],
+    "criteria": [{"name": "asphalt fatigue", "strain": "horizontal_tensile", "layer": "asphalt",
+                  "model": {"name": "asphalt-institute-fatigue", "Vb": 11, "Vv": 5}},
+                 {"name": "subgrade rutting", "strain": "vertical_compressive",
+                  "layer": "subgrade", "model": "shell-subgrade-85"}],
+    "seasons": [{"name": "summer", "share": 0.4, "E": {"asphalt": 1800}},
+                {"name": "winter", "share": 0.6, "E": {}}],
+    "thickness": {"layer": "asphalt", "min": 180, "max": 300, "resolution": 10},
+}
+
+
+def program_started(variable, path):
+    """The program's JSON report, started now (beside the page's run) and
+    read when the test calls for it."""
+    running = subprocess.Popen([program(variable), str(path), "--format", "json"],
+                               stdout=subprocess.PIPE, text=True)
+    return lambda: json.loads(running.communicate(timeout=120)[0])
+
+
+def fill_design(driver):
+    driver.find_element(By.ID, "add-axle").click()
+    row = DESIGN["axles"][1]
+    Select(driver.find_element(By.CSS_SELECTOR, field("axles[1].group"))).select_by_value("tandem")
+    for key in ("name", "load", "pressure", "dual_spacing", "axle_spacing", "repetitions"):
+        type_into(driver, field(f"axles[1].{key}"), row[key])
+    Select(driver.find_element(By.CSS_SELECTOR, field("criteria[1].model"))).select_by_value(
+        "shell-subgrade-85")
+    type_into(driver, field("criteria[0].model.parameters"), "Vb=11, Vv=5")
+    for season in DESIGN["seasons"]:
+        driver.find_element(By.ID, "add-season").click()
+    type_into(driver, field("seasons[0].name"), "summer")
+    type_into(driver, field("seasons[0].share"), 0.4)
+    type_into(driver, field("seasons[0].E"), "asphalt=1800")
+    type_into(driver, field("seasons[1].name"), "winter")
+    type_into(driver, field("seasons[1].share"), 0.6)
+    for key in ("min", "max", "resolution"):
+        type_into(driver, field(f"thickness.{key}"), DESIGN["thickness"][key])
+
+
+def test_a_typed_design_check_gives_the_report_of_kestral_design(server, browser, screenshots,
+                                                                 tmp_path):
+    path = tmp_path / "design.json"
+    path.write_text(json.dumps(DESIGN))
+    report = program_started("KESTRAL_DESIGN_EXE", path)
+    browser.get(server + "/design")
+    fill_design(browser)
+    run_and_wait(browser, 120)
+    assert browser.find_element(By.ID, "results").is_displayed()
+    expected = report()
+    verdict = browser.find_element(By.ID, "verdict").text
+    assert verdict.startswith(expected["verdict"].upper())  # the verdict first
+    assert f"{expected['thickness']['value']:g} mm" in verdict
+    damages = browser.execute_script(
+        "return [...document.querySelectorAll('#damage-table tr.total td:last-child')]"
+        ".map(c => Number(c.title));")
+    assert damages == [c["damage"] for c in expected["criteria"]]
+    assert len(browser.find_elements(By.CSS_SELECTOR, "#damage-table tbody tr")) == 2 * (4 + 1)
+    assert browser.find_element(By.CSS_SELECTOR, "#damage-plot svg").is_displayed()
+    photograph(browser, os.path.join(screenshots, "web-design.png"))
+
+
+def test_a_bad_design_value_is_shown_beside_its_field(server, browser):
+    browser.get(server + "/design")
+    type_into(browser, field("axles[0].pressure"), -1)
+    run_and_wait(browser)
+    message = browser.find_element(By.CSS_SELECTOR, '.field-error[data-for="axles[0].pressure"]')
+    assert message.text.startswith("is -1, must be")
+    assert not browser.find_element(By.ID, "results").is_displayed()
+
+
+def test_opening_a_design_file_fills_the_form(server, browser):
+    path = SOURCE / "examples/design/section.json"
+    browser.get(server + "/design")
+    browser.find_element(By.ID, "upload").send_keys(str(path))
+    WebDriverWait(browser, 5).until(
+        lambda d: len(d.find_elements(By.CSS_SELECTOR, "#seasons tbody tr")) == 2)
+    saved = browser.execute_script("return problemValue();")
+    problem = json.loads(path.read_text())
+    assert saved["axles"] == problem["axles"]
+    assert saved["seasons"] == problem["seasons"]
+    assert [c["model"] for c in saved["criteria"]] == [c["model"] for c in problem["criteria"]]
+    assert saved["thickness"] == problem["thickness"]
+
+
+SURVEY = SOURCE / "examples/backcalculation"
+
+
+def first_drops(tmp_path, count):
+    """The example survey cut to its first drops, with its CSV file."""
+    lines = (SURVEY / "bowls.csv").read_text().splitlines()
+    csv_path = tmp_path / "bowls.csv"
+    csv_path.write_text("\n".join(lines[:count + 1]) + "\n")
+    survey = json.loads((SURVEY / "survey.json").read_text())
+    survey_path = tmp_path / "survey.json"
+    survey_path.write_text(json.dumps(survey))
+    return survey_path, csv_path
+
+
+def test_a_survey_from_an_fwd_csv_gives_the_moduli_of_kestral_backcalc(server, browser, screenshots,
+                                                                       tmp_path):
+    survey_path, csv_path = first_drops(tmp_path, 12)
+    report = program_started("KESTRAL_BACKCALC_EXE", survey_path)
+    browser.get(server + "/backcalculate")
+    browser.find_element(By.ID, "upload").send_keys(str(survey_path))
+    browser.find_element(By.ID, "drops-upload").send_keys(str(csv_path))
+    WebDriverWait(browser, 5).until(
+        lambda d: d.find_element(By.ID, "drops-file").text.startswith("bowls.csv: 12 drop(s)"))
+    run_and_wait(browser, 120)
+    expected = report()["columns"]
+    table = browser.find_element(By.ID, "moduli-table")
+    headings = [th.get_attribute("data-column") for th in table.find_elements(By.CSS_SELECTOR, "th")]
+    rows = browser.execute_script(
+        "return [...arguments[0].tBodies[0].rows].map(r => [...r.cells].map("
+        "c => c.dataset.value === undefined ? c.textContent : Number(c.dataset.value)));", table)
+    assert headings[:3] == ["id", "load", "E_asphalt"] and "status" in headings
+    for k, name in enumerate(headings):
+        assert [row[k] for row in rows] == expected[name], name
+    assert browser.find_element(By.CSS_SELECTOR, "#moduli-plot svg").is_displayed()
+    rows = browser.find_elements(By.CSS_SELECTOR, "#moduli-table tbody tr")
+    rows[3].click()
+    WebDriverWait(browser, 10).until(
+        lambda d: d.find_element(By.ID, "bowl-view").get_attribute("data-row") == "3")
+    bowl = browser.find_element(By.CSS_SELECTOR, "#bowl-view svg").get_attribute("innerHTML")
+    assert "drop " + expected["id"][3] in bowl.replace("&#43;", "+") or expected["id"][3] in bowl
+    photograph(browser, os.path.join(screenshots, "web-backcalculate.png"))
+
+
+def test_a_bad_survey_value_is_shown_beside_its_field(server, browser):
+    browser.get(server + "/backcalculate")
+    type_into(browser, field("layers[1].E.max"), 20)
+    run_and_wait(browser)
+    message = browser.find_element(By.CSS_SELECTOR, '.field-error[data-for="layers[1].E.max"]')
+    assert message.text == "is 20, must be above min (30)"
+    assert not browser.find_element(By.ID, "results").is_displayed()
+
+
+def test_a_long_survey_shows_its_progress_in_drops_and_stops_on_cancel(server, browser, tmp_path):
+    lines = (SURVEY / "bowls.csv").read_text().splitlines()
+    csv_path = tmp_path / "many.csv"
+    csv_path.write_text("\n".join([lines[0]] + [f"d{n}," + line.split(",", 1)[1]
+                                                 for n in range(20) for line in lines[1:]]) + "\n")
+    browser.get(server + "/backcalculate")
+    browser.find_element(By.ID, "drops-upload").send_keys(str(csv_path))
+    browser.find_element(By.ID, "run").click()
+    WebDriverWait(browser, 20).until(
+        lambda d: " of 1000 drops" in d.find_element(By.ID, "progress-text").text)
+    browser.find_element(By.ID, "cancel").click()
+    WebDriverWait(browser, 20).until(lambda d: d.find_element(By.ID, "run").is_enabled())
+    assert browser.find_element(By.ID, "form-error").text == "The backcalculation was cancelled."
+
+
+def test_opening_a_survey_file_fills_the_form_and_saving_keeps_it(server, browser, tmp_path):
+    survey = json.loads((SURVEY / "survey.json").read_text())
+    del survey["drops_csv"], survey["note"]
+    survey["layers"][0]["interface_below"] = {"spring": 500}
+    survey["layers"][1]["E"] = 250  # fixed
+    survey["drops"] = [{"id": "a", "load": 40000, "deflections": [400, 300, 250, 200, 150, 100, 70, 50]}]
+    path = tmp_path / "spring.json"
+    path.write_text(json.dumps(survey))
+    browser.get(server + "/backcalculate")
+    browser.find_element(By.ID, "upload").send_keys(str(path))
+    WebDriverWait(browser, 5).until(
+        lambda d: d.find_element(By.CSS_SELECTOR, field("drops[0].id")).get_attribute("value") == "a")
+    assert browser.execute_script("return surveyValue();") == survey

@@ -63,7 +63,7 @@ def create_app(limits: Optional[Limits] = None) -> FastAPI:
         The application, with ``app.state.pool`` its job pool (shut down
         when the application stops).
     """
-    from . import api, pages
+    from . import api, job_routes, pages
 
     limits = limits or Limits()
     app = FastAPI(title="kestral", docs_url=None, redoc_url=None, openapi_url=None)
@@ -72,6 +72,7 @@ def create_app(limits: Optional[Limits] = None) -> FastAPI:
     app.state.templates = Jinja2Templates(directory=str(HERE / "templates"))
     app.mount("/static", StaticFiles(directory=str(HERE / "static")), name="static")
     app.include_router(api.router)
+    app.include_router(job_routes.router)
     app.include_router(pages.router)
 
     @app.on_event("startup")

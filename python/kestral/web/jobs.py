@@ -38,6 +38,8 @@ class Job:
         queued, running, done, failed or cancelled.
     stage : str
         What it is doing, for the progress line.
+    unit : str
+        What its progress counts (points, drops, checks).
     token : _kestral.CancelToken
         The engine's progress and cancel flag.
     result : Any
@@ -50,6 +52,7 @@ class Job:
         self.id = secrets.token_urlsafe(12)
         self.state = QUEUED
         self.stage = "waiting"
+        self.unit = "points"
         self.token = _kestral.CancelToken()
         self.result: Any = None
         self.error: Optional[str] = None
@@ -64,7 +67,7 @@ class Job:
         return self.token.cancelled
 
     def progress(self) -> float:
-        """The fraction of the engine's points done, 0 to 1."""
+        """The fraction of the work done, 0 to 1."""
         total = self.token.total
         return self.token.done / total if total else 0.0
 

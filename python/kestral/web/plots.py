@@ -1,4 +1,7 @@
-"""The pictures of :mod:`kestral.plot` as SVG text, for a page to show.
+"""The pages' pictures as SVG text: those of :mod:`kestral.plot` (depth
+profile, section map, a drop's bowl) and the web's own of
+:mod:`kestral.web.drawings` (damage against thickness, moduli along the
+stations).
 
 Each picture is drawn on a figure of its own (no pyplot state); matplotlib
 is not made for many threads at once, so drawing is one at a time.
@@ -8,80 +11,64 @@ from __future__ import annotations
 
 import io
 import threading
-from typing import Any, Dict, Sequence, Tuple
+from typing import Any, Callable, Dict, Sequence, Tuple
+
+from . import drawings
 
 _drawing = threading.Lock()
 
 
-def _svg(figure: Any) -> str:
-    from matplotlib.backends.backend_svg import FigureCanvasSVG
+def picture(size: Tuple[float, float], draw: Callable[[Any], Any]) -> str:
+    """What ``draw`` draws on the Axes of a figure of ``size`` inches, as an
+    ``<svg>`` element to go inside a page.
 
-    FigureCanvasSVG(figure)
-    out = io.StringIO()
-    figure.tight_layout()
-    figure.savefig(out, format="svg")
+    Raises
+    ------
+    ValueError
+        What ``draw`` raises (a quantity that is not a result, ...).
+    """
+    from matplotlib.backends.backend_svg import FigureCanvasSVG
+    from matplotlib.figure import Figure
+
+    with _drawing:
+        figure = Figure(figsize=size)
+        FigureCanvasSVG(figure)
+        draw(figure.add_subplot())
+        out = io.StringIO()
+        figure.tight_layout()
+        figure.savefig(out, format="svg")
     text = out.getvalue()
-    return text[text.index("<svg"):]  # the element alone, to go inside a page
+    return text[text.index("<svg"):]
 
 
 def profile_svg(problem: Dict[str, Any], at: Sequence[Tuple[float, float]],
                 quantities: Sequence[str]) -> str:
-    """Depth profiles of ``quantities`` under each place of ``at``.
-
-    Parameters
-    ----------
-    problem : dict
-        A problem laid out as a problem file (its points are not used).
-    at : sequence of (x, y)
-        The places, in the problem's unit of length.
-    quantities : sequence of str
-        Results of one kind (``exx``, ``ezz``, ...).
-
-    Returns
-    -------
-    str
-        The picture as an ``<svg>`` element.
-
-    Raises
-    ------
-    ValueError
-        A quantity that is not a result, or results of different kinds.
-    """
-    from matplotlib.figure import Figure
-
+    """Depth profiles of ``quantities`` (results of one kind) under each
+    place ``at`` (x, y) of a problem laid out as a problem file."""
     from .. import plot
 
-    with _drawing:
-        figure = Figure(figsize=(6.0, 6.0))
-        plot.profile(problem, at, quantities, ax=figure.add_subplot(), samples=120)
-        return _svg(figure)
+    return picture((6.0, 6.0), lambda ax: plot.profile(problem, at, quantities, ax=ax, samples=120))
 
 
 def map_svg(problem: Dict[str, Any], quantity: str) -> str:
-    """One result over the vertical plane through the first load.
-
-    Parameters
-    ----------
-    problem : dict
-        A problem laid out as a problem file (its points are not used).
-    quantity : str
-        A result (``szz``, ``exx``, ...).
-
-    Returns
-    -------
-    str
-        The picture as an ``<svg>`` element.
-
-    Raises
-    ------
-    ValueError
-        A quantity that is not a result.
-    """
-    from matplotlib.figure import Figure
-
+    """One result over the vertical plane through the first load."""
     from .. import plot
 
-    with _drawing:
-        figure = Figure(figsize=(7.5, 4.8))
-        plot.section_map(problem, quantity, nx=49, nz=33, ax=figure.add_subplot())
-        return _svg(figure)
+    return picture((7.5, 4.8), lambda ax: plot.section_map(problem, quantity, nx=49, nz=33, ax=ax))
+
+
+def damage_svg(curve: Dict[str, Any], report: Dict[str, Any]) -> str:
+    """Every criterion's damage against the searched layer's thickness."""
+    return picture((7.0, 4.4), lambda ax: drawings.damage_curve(ax, curve, report))
+
+
+def moduli_svg(report: Dict[str, Any]) -> str:
+    """The searched moduli of a backcalculation along its drops."""
+    return picture((7.0, 4.2), lambda ax: drawings.moduli(ax, report))
+
+
+def bowl_svg(report: Dict[str, Any], row: int) -> str:
+    """A drop's measured and fitted bowl (``kestral.plot.bowl``)."""
+    from .. import plot_bowl
+
+    return picture((6.0, 3.8), lambda ax: plot_bowl.bowl(drawings.results_of(report), row, ax=ax))

@@ -3,4 +3,4 @@ pictures of kestral-analyse's results."""
 
 from .page import Page
 
-PAGE = Page(slug="analyse", title="Analyse", template="analyse.html", scripts=("analyse-form.js", "analyse.js"))
+PAGE = Page(slug="analyse", title="Analyse", template="analyse.html", scripts=("rows.js", "layers.js", "analyse-form.js", "analyse.js"))

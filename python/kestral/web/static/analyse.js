@@ -3,37 +3,10 @@
 // groups of columns, and the pictures.
 "use strict";
 
-let currentJob = null;
-
 // ---- running -------------------------------------------------------------
-
-function showProgress(state) {
-  $("progress").hidden = false;
-  const fill = $("progress-fill");
-  let text;
-  if (state.state === "queued") {
-    fill.className = "fill"; fill.style.width = "0";
-    text = `waiting: all ${state.workers} workers are busy` +
-      (state.ahead ? `, ${state.ahead} analysis(es) ahead of this one` : "");
-  } else if (state.total > 0 && state.done < state.total) {
-    fill.className = "fill"; fill.style.width = `${(100 * state.progress).toFixed(1)}%`;
-    text = `${state.stage}: ${state.done} of ${state.total} points, ${state.elapsed.toFixed(1)} s`;
-  } else {
-    fill.className = "fill indeterminate"; fill.style.width = "";
-    text = `${state.stage}… ${state.elapsed.toFixed(1)} s`;
-  }
-  $("progress-text").textContent = text;
-}
-
-function finishRun() {
-  currentJob = null;
-  $("progress").hidden = true;
-  $("run").disabled = false;
-}
 
 async function run() {
   kestral.clearErrors();
-  $("run").disabled = true;
   $("results").hidden = true;
   const problem = problemValue();
   const mode = pointsMode();
@@ -43,34 +16,9 @@ async function run() {
     quantities: $("plot-quantities").value,
     map: $("plot-map").value,
   });
-  try {
-    let response = await kestral.api(`/api/jobs/analyse?${query}`, {
-      method: "POST", headers: {"Content-Type": "application/json"}, body: JSON.stringify(problem)});
-    let state = await response.json();
-    if (!response.ok) { showFailure(state); finishRun(); return; }
-    currentJob = state.id;
-    showProgress(state);
-    while (!["done", "failed", "cancelled"].includes(state.state)) {
-      response = await kestral.api(`/api/jobs/${state.id}?wait=0.5`);
-      state = await response.json();
-      if (!response.ok) { showFailure(state); finishRun(); return; }
-      showProgress(state);
-    }
-    if (state.state === "failed") showFailure(state);
-    else if (state.state === "cancelled") kestral.showError(null, "The analysis was cancelled.");
-    else showResults(state);
-  } catch (error) {
-    showFailure({error: `the server did not answer: ${error}`});
-  }
-  finishRun();
-}
-
-function showFailure(state) {
-  kestral.showError(state.field, state.message || state.error, state.error);
-}
-
-async function cancel() {
-  if (currentJob) await kestral.api(`/api/jobs/${currentJob}`, {method: "DELETE"});
+  const state = await kestral.runJob(`/api/jobs/analyse?${query}`, JSON.stringify(problem),
+    {"Content-Type": "application/json"});
+  if (state.state === "done") showResults(state); else kestral.showFailure(state, "analysis");
 }
 
 // ---- results -------------------------------------------------------------
@@ -130,8 +78,8 @@ function showResults(state) {
     ? `The first ${SHOWN_ROWS} rows of ${rows} in the order chosen are shown; the CSV holds them all.` : "";
   $("download-csv").href = `${kestral.root}/api/jobs/${state.id}/csv`;
   const pictures = state.pictures || {};
-  showPicture($("profile-view"), pictures.profile, pictures.profile_error || "No profile asked for.");
-  showPicture($("map-view"), pictures.map, pictures.map_error || "No map asked for.");
+  kestral.showPicture($("profile-view"), pictures.profile, pictures.profile_error || "No profile asked for.");
+  kestral.showPicture($("map-view"), pictures.map, pictures.map_error || "No map asked for.");
   $("results").hidden = false;
   $("results").scrollIntoView({block: "start"});
 }
@@ -157,15 +105,6 @@ function renderRows() {
   }
   const table = $("results-table");
   table.replaceChild(body, table.tBodies[0]);
-}
-
-// The server's SVG (matplotlib's, every text escaped), or a note.
-function showPicture(view, svg, note) {
-  if (svg) { view.innerHTML = svg; return; }
-  const hint = document.createElement("p");
-  hint.className = "hint";
-  hint.textContent = note;
-  view.replaceChildren(hint);
 }
 
 // Sorts every row (not only those shown) by a column: up, then down.
@@ -212,26 +151,11 @@ function start() {
   for (const id of ["unit-length", "unit-stress", "unit-force"]) $(id).addEventListener("change", refreshUnits);
   $("run").addEventListener("click", run);
   document.querySelectorAll("#column-groups input").forEach((box) => box.addEventListener("change", refreshGroups));
-  $("cancel").addEventListener("click", cancel);
   document.querySelectorAll(".tab").forEach((t) => t.addEventListener("click", () => showTab(t.dataset.tab)));
   $("download-problem").addEventListener("click", () => {
     kestral.download("problem.json", JSON.stringify(problemValue(), null, 2) + "\n", "application/json");
   });
-  $("upload").addEventListener("change", (event) => {
-    const file = event.target.files[0];
-    if (!file) return;
-    const reader = new FileReader();
-    reader.onload = () => {
-      kestral.clearErrors();
-      try {
-        fillForm(JSON.parse(reader.result));
-      } catch (error) {
-        kestral.showError(null, `${file.name}: not a problem file: ${error.message}`);
-      }
-      event.target.value = "";
-    };
-    reader.readAsText(file);
-  });
+  kestral.readUpload($("upload"), (text) => fillForm(JSON.parse(text)));
 }
 
 start();

@@ -1,5 +1,6 @@
 // What every page shares: the API's address, messages beside the fields
-// they name, downloads of text.
+// they name, jobs run with a progress bar and a cancel button, uploads,
+// pictures and downloads.
 "use strict";
 
 const kestral = {
@@ -50,6 +51,86 @@ const kestral = {
     box.hidden = false;
     box.textContent = whole || message;
     box.scrollIntoView({block: "center"});
+  },
+
+  // Runs a page's job (POST `path` with `body`): shows its progress in the
+  // run bar, lets #cancel stop it, and returns its last state (done, failed
+  // or cancelled; a refusal as {state: "failed", ...its body}).
+  async runJob(path, body, headers) {
+    const bar = document.getElementById("progress");
+    const run = document.getElementById("run");
+    run.disabled = true;
+    let id = null;
+    const cancel = () => { if (id) kestral.api(`/api/jobs/${id}`, {method: "DELETE"}); };
+    document.getElementById("cancel").onclick = cancel;
+    try {
+      let response = await kestral.api(path, {method: "POST", headers: headers || {}, body});
+      let state = await response.json();
+      while (response.ok && !["done", "failed", "cancelled"].includes(state.state)) {
+        id = state.id;
+        kestral.showProgress(state);
+        response = await kestral.api(`/api/jobs/${state.id}?wait=0.5`);
+        state = await response.json();
+      }
+      return response.ok ? state : {...state, state: "failed"};
+    } catch (error) {
+      return {state: "failed", error: `the server did not answer: ${error}`};
+    } finally {
+      bar.hidden = true;
+      run.disabled = false;
+    }
+  },
+
+  showProgress(state) {
+    document.getElementById("progress").hidden = false;
+    const fill = document.getElementById("progress-fill");
+    let text;
+    if (state.state === "queued") {
+      fill.className = "fill"; fill.style.width = "0";
+      text = `waiting: all ${state.workers} workers are busy` +
+        (state.ahead ? `, ${state.ahead} job(s) ahead of this one` : "");
+    } else if (state.total > 0 && state.done < state.total) {
+      fill.className = "fill"; fill.style.width = `${(100 * state.progress).toFixed(1)}%`;
+      text = `${state.stage}: ${state.done} of ${state.total} ${state.unit}, ${state.elapsed.toFixed(1)} s`;
+    } else {
+      fill.className = "fill indeterminate"; fill.style.width = "";
+      text = `${state.stage}… ${state.elapsed.toFixed(1)} s`;
+    }
+    document.getElementById("progress-text").textContent = text;
+  },
+
+  // The message of a failed or cancelled job, beside its field.
+  showFailure(state, what) {
+    if (state.state === "cancelled") kestral.showError(null, `The ${what} was cancelled.`);
+    else kestral.showError(state.field, state.message || state.error, state.error);
+  },
+
+  // Reads a chosen file as text; `use(text, name)` fills the form from it.
+  readUpload(input, use) {
+    input.addEventListener("change", () => {
+      const file = input.files[0];
+      if (!file) return;
+      const reader = new FileReader();
+      reader.onload = () => {
+        kestral.clearErrors();
+        try {
+          use(reader.result, file.name);
+        } catch (error) {
+          kestral.showError(null, `${file.name}: not a problem file: ${error.message}`);
+        }
+        input.value = "";
+      };
+      reader.readAsText(file);
+    });
+  },
+
+  // The server's SVG (matplotlib's, every text escaped), or a note.
+  showPicture(view, svg, note) {
+    if (svg) { view.innerHTML = svg; return; }
+    const hint = document.createElement("p");
+    hint.className = "hint";
+    hint.textContent = note;
+    view.replaceChildren(hint);
   },
 
   download(name, text, type) {
