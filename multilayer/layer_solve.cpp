@@ -16,15 +16,16 @@ using Matrix42 = Eigen::Matrix<double, 4, 2>;
 using Vector2 = Eigen::Vector2d;
 
 // One interface of the recursion, kept for the derivatives: the factorised
-// G_i, its solution X_i = [R_i; T_i] and the parts of the equilibrated rows
-// that go as 1 / G of the layer above (above_displacement) and below
-// (below_displacement), and the lower layer's c3, c4 columns.
+// G_i, its solution X_i = [R_i; T_i], the lower layer's c3, c4 columns of the
+// equilibrated rows, and what the rows' displacement parts (1 / G of the
+// layer above, of the layer below) give on the solution:
+// above = A_disp [I; R_i], below = B_disp [I; R_{i+1}] T_i.
 struct Step {
   SmallLu<4> lu;
   Matrix42 x = Matrix42::Zero();
-  Matrix4 above_displacement = Matrix4::Zero();
-  Matrix4 below_displacement = Matrix4::Zero();
   Matrix42 below_upgoing = Matrix42::Zero();
+  Matrix42 above = Matrix42::Zero();
+  Matrix42 below = Matrix42::Zero();
 };
 
 // One per thread, reused from node to node: no allocation once grown.
@@ -43,7 +44,7 @@ thread_local Work work;
 // and B that come from displacement forms (1 / G of their layer) when asked.
 struct InterfaceRows {
   Matrix4 above = Matrix4::Zero(), below = Matrix4::Zero();
-  Matrix4 above_displacement = Matrix4::Zero(), below_displacement = Matrix4::Zero();
+  Matrix4 above_displacement, below_displacement;  // zeroed when asked for
 };
 
 void add_row(Matrix4& to, Matrix4* displacement, int row, const std::array<double, 4>& form, double weight) {
@@ -70,6 +71,10 @@ void interface_rows(const ScaledSection& section, std::size_t i, double m, const
   top.m_t = lower_is_half_space ? 0.0 : m * lower.thickness;
   const FaceForms a = face_forms(bottom, upper.poisson, upper.shear_modulus());
   const FaceForms b = face_forms(top, lower.poisson, lower.shear_modulus());
+  if (record) {
+    rows.above_displacement.setZero();
+    rows.below_displacement.setZero();
+  }
   Matrix4* ad = record ? &rows.above_displacement : nullptr;
   Matrix4* bd = record ? &rows.below_displacement : nullptr;
   add_row(rows.above, nullptr, 0, a.sigma_z, 1.0);
@@ -141,8 +146,10 @@ void solve(const ScaledSection& section, double m, std::vector<double>& constant
     step.lu.factor(g);
     step.x = step.lu.solve<2>(f);
     if (record) {
-      step.above_displacement = rows.above_displacement;
-      step.below_displacement = rows.below_displacement;
+      const Matrix2 reflection = step.x.topRows<2>();
+      step.above = rows.above_displacement.leftCols<2>() + rows.above_displacement.rightCols<2>() * reflection;
+      step.below = (rows.below_displacement.leftCols<2>() + rows.below_displacement.rightCols<2>() * below_reflection) *
+                   step.x.bottomRows<2>();
       step.below_upgoing = rows.below.rightCols<2>();
     }
     below_reflection = step.x.topRows<2>();
@@ -185,7 +192,9 @@ void solve_layer_constants_and_derivatives(const ScaledSection& section, double 
   derivatives.assign(n * 4 * n, 0.0);
   // Forward differentiation of the recursion by E_l: the rows of layer l's
   // faces move by -(displacement part) / E_l (G is proportional to E), and
-  // dX_i = G_i^-1 (dF_i - dG_i X_i) for the interfaces at and above l.
+  // dX_i = G_i^-1 (dF_i - dG_i X_i) for the interfaces at and above l, where
+  // dF_i - dG_i X_i = (above at i = l + below at i + 1 = l) / E_l
+  //                   - (lower c3, c4 columns) dR_{i+1} T_i.
   for (std::size_t l = 0; l < n; ++l) {
     const double inverse_modulus = 1.0 / section.layers[l].modulus;
     std::vector<Matrix42>& dx = work.d_x;
@@ -193,16 +202,10 @@ void solve_layer_constants_and_derivatives(const ScaledSection& section, double 
     Matrix2 d_below_reflection = Matrix2::Zero();
     for (std::size_t i = std::min(l + 1, n - 1); i-- > 0;) {
       const Step& step = work.steps[i];
-      Matrix4 dg_full = Matrix4::Zero();  // d [A | B] of the scaled rows
-      if (i == l) dg_full -= step.above_displacement * inverse_modulus;
-      Matrix4 db = Matrix4::Zero();
-      if (i + 1 == l) db = -step.below_displacement * inverse_modulus;
-      const Matrix2 below_reflection = i + 2 < n ? Matrix2(work.steps[i + 1].x.topRows<2>()) : Matrix2::Zero();
-      Matrix4 dg;
-      dg.leftCols<2>() = dg_full.rightCols<2>();
-      dg.rightCols<2>() = db.leftCols<2>() + db.rightCols<2>() * below_reflection + step.below_upgoing * d_below_reflection;
-      const Matrix42 df = -dg_full.leftCols<2>();
-      dx[i] = step.lu.solve<2>(df - dg * step.x);
+      Matrix42 rhs = -step.below_upgoing * (d_below_reflection * step.x.bottomRows<2>());
+      if (i == l) rhs += step.above * inverse_modulus;
+      if (i + 1 == l) rhs += step.below * inverse_modulus;
+      dx[i] = step.lu.solve<2>(rhs);
       d_below_reflection = dx[i].topRows<2>();
     }
     // The surface rows do not depend on the moduli: only R_0 moves.

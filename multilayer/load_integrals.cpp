@@ -234,15 +234,11 @@ Attempt integrate_at_level(NodeCache& cache, const Setting& s, int level) {
   }
 }
 
-// d/dE_l (scaled moduli) of the six integrals, by the Kronrod rule on the
-// panels the values were accepted on (the tail beyond them, below the
-// tolerance for the values, is left out as it is for the values). A kernel
-// depends on E_l through the constants and, in the point's own layer, through
-// 1 / G in the displacements; the subtracted half-space of the top layer
-// through 1 / G of the top layer.
-void integrate_derivatives(NodeCache& cache, const Setting& s, const std::vector<PanelRef>& used,
-                           std::vector<Six>& out) {
-  const std::size_t n = cache.layers();
+// d/dE_l (scaled moduli) of the six kernels at the nodes of one panel, for
+// every layer l. A kernel depends on E_l through the constants and, in the
+// point's own layer, through 1 / G in the displacements; the subtracted
+// half-space of the top layer through 1 / G of the top layer.
+void derivative_kernels(const PanelNodes& panel, const Setting& s, std::size_t n, PanelKernels* out) {
   const std::size_t p = s.place.layer;
   const ScaledLayer& layer = s.section.layers[p];
   const bool half_space = p + 1 == n;
@@ -250,42 +246,63 @@ void integrate_derivatives(NodeCache& cache, const Setting& s, const std::vector
   const double g = layer.shear_modulus();
   const double inverse_own = 1.0 / layer.modulus;
   const double inverse_top = 1.0 / s.section.layers[0].modulus;
+  for (std::size_t k = 0; k < static_cast<std::size_t>(kKronrodNodes); ++k) {
+    const double m = panel.m[k];
+    LayerPlace place;
+    place.m_s = m * s.place.s;
+    place.decay_top = std::exp(-place.m_s);
+    if (!half_space) {
+      place.m_t = m * s.place.t;
+      place.decay_bottom = std::exp(-place.m_t);
+    }
+    std::array<double, 4> c{};
+    for (std::size_t l = 0; l < n; ++l) {
+      std::copy_n(panel.derivatives.begin() + static_cast<std::ptrdiff_t>(((k * n + l) * n + p) * 4), 4, c.begin());
+      Six d = to_six(mode_values(c, place, m, nu, g));
+      if (l == p) {
+        std::copy_n(panel.constants.begin() + static_cast<std::ptrdiff_t>((k * n + p) * 4), 4, c.begin());
+        const Six v = to_six(mode_values(c, place, m, nu, g));
+        d[4] -= v[4] * inverse_own;
+        d[5] -= v[5] * inverse_own;
+      }
+      if (s.subtract && l == 0) {
+        const Six h = to_six(half_space_mode_values(m, s.place.z, place.decay_top, nu, g));
+        d[4] += h[4] * inverse_top;
+        d[5] += h[5] * inverse_top;
+      }
+      out[l][k] = d;
+    }
+  }
+}
+
+// d/dE_l of the six integrals, by the Kronrod rule on the panels the values
+// were accepted on (the tail beyond them, below the tolerance for the values,
+// is left out as it is for the values). The derivative kernels are kept per
+// place and panel like the kernels: the points of a profile share them.
+void integrate_derivatives(NodeCache& cache, const Setting& s, const std::vector<PanelRef>& used,
+                           std::vector<Six>& out) {
+  const std::size_t n = cache.layers();
   const KronrodRule& rule = kronrod_rule();
   out.assign(n, Six{});
   std::vector<Six> sums(n);
+  std::vector<PanelKernels> fresh;
   for (const PanelRef& ref : used) {
     const PanelNodes& panel = cache.panel(ref.level, ref.index, ref.span);
     const PointBessel& b = cache.point_bessel(ref.level, ref.index, ref.span, panel, s.r);
+    const PanelKernels* kernels = cache.derivative_kernels(ref.level, ref.index, ref.span);
+    if (kernels == nullptr) {
+      fresh.resize(n);
+      derivative_kernels(panel, s, n, fresh.data());
+      cache.remember_derivative_kernels(ref.level, ref.index, ref.span, fresh.data());
+      kernels = fresh.data();
+    }
     std::fill(sums.begin(), sums.end(), Six{});
     for (std::size_t k = 0; k < static_cast<std::size_t>(kKronrodNodes); ++k) {
-      const double m = panel.m[k];
-      LayerPlace place;
-      place.m_s = m * s.place.s;
-      place.decay_top = std::exp(-place.m_s);
-      if (!half_space) {
-        place.m_t = m * s.place.t;
-        place.decay_bottom = std::exp(-place.m_t);
-      }
       const double load = panel.load_bessel[k * cache.radii() + s.radius_index];
       const Six factor{b.j0[k] * load, b.j0[k] * load, b.j2[k] * load, b.j1[k] * load, b.j1[k] * load, b.j0[k] * load};
       const double wk = rule.kronrod_weight[k];
-      std::array<double, 4> c{};
-      for (std::size_t l = 0; l < n; ++l) {
-        std::copy_n(panel.derivatives.begin() + static_cast<std::ptrdiff_t>(((k * n + l) * n + p) * 4), 4, c.begin());
-        Six d = to_six(mode_values(c, place, m, nu, g));
-        if (l == p) {
-          std::copy_n(panel.constants.begin() + static_cast<std::ptrdiff_t>((k * n + p) * 4), 4, c.begin());
-          const Six v = to_six(mode_values(c, place, m, nu, g));
-          d[4] -= v[4] * inverse_own;
-          d[5] -= v[5] * inverse_own;
-        }
-        if (s.subtract && l == 0) {
-          const Six h = to_six(half_space_mode_values(m, s.place.z, place.decay_top, nu, g));
-          d[4] += h[4] * inverse_top;
-          d[5] += h[5] * inverse_top;
-        }
-        for (std::size_t q = 0; q < kQuantities; ++q) sums[l][q] += wk * d[q] * factor[q];
-      }
+      for (std::size_t l = 0; l < n; ++l)
+        for (std::size_t q = 0; q < kQuantities; ++q) sums[l][q] += wk * kernels[l][k][q] * factor[q];
     }
     const double half = (panel.upper - panel.lower) / 2.0;
     for (std::size_t l = 0; l < n; ++l)

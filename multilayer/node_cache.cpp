@@ -49,20 +49,35 @@ const PanelKernels* NodeCache::point_kernels(int level, std::int64_t index, int 
   return found == point_index_.end() ? nullptr : &point_kernels_[found->second];
 }
 
+void NodeCache::forget_all_but_place() {
+  // The current place's identity is kept: its number stays valid.
+  const Place current = places_.empty() ? Place{0, 0.0, 0.0} : places_[place_];
+  forget_point();
+  places_.push_back(current);
+}
+
 void NodeCache::remember_kernels(int level, std::int64_t index, int span, const PanelKernels& kernels) {
-  if (point_kernels_.size() == kKernelPanelsKept) {
-    // Forget all but keep the current place's identity (its number stays valid).
-    const Place current = places_.empty() ? Place{0, 0.0, 0.0} : places_[place_];
-    forget_point();
-    places_.push_back(current);
-  }
+  if (point_kernels_.size() == kKernelPanelsKept) forget_all_but_place();
   point_index_.emplace(KernelKey{key_of(level, index, span), place_}, point_kernels_.size());
   point_kernels_.push_back(kernels);
+}
+
+const PanelKernels* NodeCache::derivative_kernels(int level, std::int64_t index, int span) const {
+  const auto found = derivative_index_.find({key_of(level, index, span), place_});
+  return found == derivative_index_.end() ? nullptr : &derivative_kernels_[found->second];
+}
+
+void NodeCache::remember_derivative_kernels(int level, std::int64_t index, int span, const PanelKernels* kernels) {
+  if (derivative_kernels_.size() + layers() > kKernelPanelsKept) forget_all_but_place();
+  derivative_index_.emplace(KernelKey{key_of(level, index, span), place_}, derivative_kernels_.size());
+  derivative_kernels_.insert(derivative_kernels_.end(), kernels, kernels + layers());
 }
 
 void NodeCache::forget_point() {
   point_index_.clear();
   point_kernels_.clear();
+  derivative_index_.clear();
+  derivative_kernels_.clear();
   places_.clear();
   place_ = 0;
 }

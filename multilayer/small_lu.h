@@ -40,9 +40,11 @@ class SmallLu {
         for (int j = 0; j < N; ++j) std::swap(lu_(k, j), lu_(best, j));
       if (lu_(k, k) == 0.0) {
         regular = false;
+        inverse_[k] = 0.0;
         continue;
       }
       const double inverse = 1.0 / lu_(k, k);
+      inverse_[k] = inverse;
       for (int i = k + 1; i < N; ++i) {
         const double factor = lu_(i, k) * inverse;
         lu_(i, k) = factor;
@@ -65,7 +67,7 @@ class SmallLu {
       for (int c = 0; c < C; ++c) {
         double v = b(k, c);
         for (int j = k + 1; j < N; ++j) v -= lu_(k, j) * b(j, c);
-        b(k, c) = lu_(k, k) == 0.0 ? 0.0 : v / lu_(k, k);
+        b(k, c) = v * inverse_[k];
       }
     }
     return b;
@@ -73,6 +75,7 @@ class SmallLu {
 
  private:
   Matrix lu_ = Matrix::Zero();
+  double inverse_[N] = {};  // 1 / pivot, 0 for a zero pivot
   int pivot_[N] = {};
 };
 
