@@ -70,7 +70,7 @@ const PanelKernels* NodeCache::derivative_kernels(int level, std::int64_t index,
 void NodeCache::remember_derivative_kernels(int level, std::int64_t index, int span, const PanelKernels* kernels) {
   if (derivative_kernels_.size() + layers() > kKernelPanelsKept) forget_all_but_place();
   derivative_index_.emplace(KernelKey{key_of(level, index, span), place_}, derivative_kernels_.size());
-  derivative_kernels_.insert(derivative_kernels_.end(), kernels, kernels + layers());
+  for (std::size_t l = 0; l < layers(); ++l) derivative_kernels_.push_back(kernels[l]);
 }
 
 void NodeCache::forget_point() {
@@ -96,6 +96,7 @@ const PanelNodes& NodeCache::panel(int level, std::int64_t index, int span) {
   const double mid = nodes->lower + half;
   const std::size_t n = section_.size();
   nodes->constants.resize(static_cast<std::size_t>(kKronrodNodes) * 4 * n);
+  if (derivatives_) nodes->derivatives.reserve(static_cast<std::size_t>(kKronrodNodes) * n * 4 * n);
   const std::vector<double>* stored = known_ == nullptr ? nullptr : known_->load_bessel(key);
   if (stored == nullptr && fresh_ != nullptr) stored = fresh_->load_bessel(key);
   if (stored != nullptr) {

@@ -24,6 +24,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <unordered_map>
@@ -109,9 +110,11 @@ class NodeCache {
   std::vector<Place> places_;
   std::size_t place_ = 0;
   std::unordered_map<KernelKey, std::size_t, KernelKeyHash> point_index_;
-  std::vector<PanelKernels> point_kernels_;
+  // Deques: they grow by small blocks that the allocator reuses from call to
+  // call (a vector's doubling past 128 kB is mapped and faulted in anew).
+  std::deque<PanelKernels> point_kernels_;
   std::unordered_map<KernelKey, std::size_t, KernelKeyHash> derivative_index_;
-  std::vector<PanelKernels> derivative_kernels_;
+  std::deque<PanelKernels> derivative_kernels_;
   void forget_all_but_place();
   std::vector<double> scratch_, derivative_scratch_;
   bool derivatives_;
