@@ -63,21 +63,22 @@ void NodeCache::remember_kernels(int level, std::int64_t index, int span, const 
 }
 
 const PanelKernels* NodeCache::derivative_kernels(int level, std::int64_t index, int span) const {
-  const auto found = derivative_index_.find({key_of(level, index, span), place_});
-  return found == derivative_index_.end() ? nullptr : &derivative_kernels_[found->second];
+  const auto found = derivative_kernels_.find({key_of(level, index, span), place_});
+  return found == derivative_kernels_.end() ? nullptr : found->second.data();
 }
 
 void NodeCache::remember_derivative_kernels(int level, std::int64_t index, int span, const PanelKernels* kernels) {
-  if (derivative_kernels_.size() + layers() > kKernelPanelsKept) forget_all_but_place();
-  derivative_index_.emplace(KernelKey{key_of(level, index, span), place_}, derivative_kernels_.size());
-  for (std::size_t l = 0; l < layers(); ++l) derivative_kernels_.push_back(kernels[l]);
+  if (derivative_panels_ + layers() > kKernelPanelsKept) forget_all_but_place();
+  derivative_kernels_.emplace(KernelKey{key_of(level, index, span), place_},
+                              std::vector<PanelKernels>(kernels, kernels + layers()));
+  derivative_panels_ += layers();
 }
 
 void NodeCache::forget_point() {
   point_index_.clear();
   point_kernels_.clear();
-  derivative_index_.clear();
   derivative_kernels_.clear();
+  derivative_panels_ = 0;
   places_.clear();
   place_ = 0;
 }

@@ -113,8 +113,8 @@ class NodeCache {
   // Deques: they grow by small blocks that the allocator reuses from call to
   // call (a vector's doubling past 128 kB is mapped and faulted in anew).
   std::deque<PanelKernels> point_kernels_;
-  std::unordered_map<KernelKey, std::size_t, KernelKeyHash> derivative_index_;
-  std::deque<PanelKernels> derivative_kernels_;
+  std::unordered_map<KernelKey, std::vector<PanelKernels>, KernelKeyHash> derivative_kernels_;
+  std::size_t derivative_panels_ = 0;
   void forget_all_but_place();
   std::vector<double> scratch_, derivative_scratch_;
   bool derivatives_;
