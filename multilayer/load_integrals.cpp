@@ -21,6 +21,9 @@ constexpr int kMaxRefinements = 3;
 constexpr std::size_t kMaxPanels = 20000;
 // Panels beyond which a failed error test is not retried on halved panels.
 constexpr std::size_t kMaxPanelsToRefine = 2000;
+// From this tolerance (per integral, in the working units) on, panels are
+// twice as wide.
+constexpr double kWideTolerance = 1e-6;
 // exp(-745) is below the smallest double: nothing is left beyond.
 constexpr double kUnderflowDecay = 745.0;
 
@@ -339,8 +342,12 @@ LoadIntegrals integrate_load(NodeCache& cache, const ScaledSection& section, con
   std::vector<Six> derivative(cache.derivatives() ? section.size() : 0, Six{});
   if (!(subtract && section.size() == 1)) {
     const double decay_length = subtract ? 2.0 * section.layers[0].thickness - place.z : place.z;
-    const double own = widest_panel(section, place, r, radius);
-    const double widest = std::min(own, widest_cap);
+    // A loose tolerance takes panels twice as wide: the 10-point Gauss rule
+    // then still resolves two periods of the oscillation to about 1e-8 of
+    // the panel (QUADPACK's estimate says so, panel by panel).
+    const double widening = tolerance >= kWideTolerance ? 2.0 : 1.0;
+    const double own = widening * widest_panel(section, place, r, radius);
+    const double widest = std::min(own, widening * widest_cap);
     int level = static_cast<int>(std::ceil(-std::log2(widest)));
     // w <= widest < 2 w: panels 1.5 w wide where they fit, so that rounding
     // down to the dyadic family costs at most a factor 4/3, not 2.

@@ -10,7 +10,8 @@
 // kernel, decaying like e^{-m z}) is integrated over panels of the dyadic
 // family of node_cache.h no wider than a period of the fastest oscillation,
 // 2 pi / (r + a), nor than 6 / (decay length) (w or 1.5 w, w the largest
-// power of 2 within both); the first panel is graded geometrically towards
+// power of 2 within both; both twice as wide at a tolerance of 1e-6 or more,
+// where the 10-point Gauss rule still resolves two periods); the first panel is graded geometrically towards
 // m = 0 down to 1 / (4 H), H the depth of the deepest interface (panels
 // growing by 8 while they end below 2 / H, by 4 above), and further until
 // the first panel agrees with the sum of its halves and the lower half's
