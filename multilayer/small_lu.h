@@ -31,6 +31,7 @@ class SmallLu {
   bool factor(const Matrix& a) {
     lu_ = a;
     bool regular = true;
+#pragma GCC unroll 4
     for (int k = 0; k < N; ++k) {
       int best = k;
       for (int i = k + 1; i < N; ++i)
@@ -45,9 +46,11 @@ class SmallLu {
       }
       const double inverse = 1.0 / lu_(k, k);
       inverse_[k] = inverse;
+#pragma GCC unroll 4
       for (int i = k + 1; i < N; ++i) {
         const double factor = lu_(i, k) * inverse;
         lu_(i, k) = factor;
+#pragma GCC unroll 4
         for (int j = k + 1; j < N; ++j) lu_(i, j) -= factor * lu_(k, j);
       }
     }
@@ -60,12 +63,16 @@ class SmallLu {
     for (int k = 0; k < N; ++k)
       if (pivot_[k] != k)
         for (int c = 0; c < C; ++c) std::swap(b(k, c), b(pivot_[k], c));
+#pragma GCC unroll 4
     for (int k = 0; k < N; ++k)
+#pragma GCC unroll 4
       for (int i = k + 1; i < N; ++i)
         for (int c = 0; c < C; ++c) b(i, c) -= lu_(i, k) * b(k, c);
+#pragma GCC unroll 4
     for (int k = N - 1; k >= 0; --k) {
       for (int c = 0; c < C; ++c) {
         double v = b(k, c);
+#pragma GCC unroll 4
         for (int j = k + 1; j < N; ++j) v -= lu_(k, j) * b(j, c);
         b(k, c) = v * inverse_[k];
       }
