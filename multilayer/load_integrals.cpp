@@ -354,10 +354,14 @@ LoadIntegrals integrate_load(NodeCache& cache, const ScaledSection& section, con
     const bool wide = 1.5 * std::ldexp(1.0, -level) <= widest;
     Setting setting{section, place, r, radius_index, tolerance, decay_length, subtract, wide, kernels};
     {
-      // The panel the point would choose on its own, over the one used: 1
-      // without a cap (own == widest), an integer with one.
-      const int own_level = static_cast<int>(std::ceil(-std::log2(own)));
-      const double own_panel = (1.5 * std::ldexp(1.0, -own_level) <= own ? 1.5 : 1.0) * std::ldexp(1.0, -own_level);
+      // The panel the point would choose on its own at a tight tolerance,
+      // over the one used: 1 without a cap, an integer with one. (Panels
+      // widened for a loose tolerance do not widen the window: it must span
+      // the envelope of the oscillation, not the panel.)
+      const double own_tight = own / widening;
+      const int own_level = static_cast<int>(std::ceil(-std::log2(own_tight)));
+      const double own_panel =
+          (1.5 * std::ldexp(1.0, -own_level) <= own_tight ? 1.5 : 1.0) * std::ldexp(1.0, -own_level);
       const double panel = (wide ? 1.5 : 1.0) * std::ldexp(1.0, -level);
       setting.envelope_panels = std::max<std::int64_t>(1, std::llround(own_panel / panel));
     }
