@@ -198,7 +198,9 @@ void solve_layer_constants_and_derivatives(const ScaledSection& section, double 
   for (std::size_t l = 0; l < n; ++l) {
     const double inverse_modulus = 1.0 / section.layers[l].modulus;
     std::vector<Matrix42>& dx = work.d_x;
-    dx.assign(n, Matrix42::Zero());
+    dx.resize(n);
+    // Interfaces below layer l do not move with E_l.
+    for (std::size_t i = l + 1; i < n; ++i) dx[i].setZero();
     Matrix2 d_below_reflection = Matrix2::Zero();
     for (std::size_t i = std::min(l + 1, n - 1); i-- > 0;) {
       const Step& step = work.steps[i];

@@ -305,11 +305,14 @@ void integrate_derivatives(NodeCache& cache, const Setting& s, const std::vector
     }
     std::fill(sums.begin(), sums.end(), Six{});
     for (std::size_t k = 0; k < static_cast<std::size_t>(kKronrodNodes); ++k) {
-      const double load = panel.load_bessel[k * cache.radii() + s.radius_index];
-      const Six factor{b.j0[k] * load, b.j0[k] * load, b.j2[k] * load, b.j1[k] * load, b.j1[k] * load, b.j0[k] * load};
-      const double wk = rule.kronrod_weight[k];
-      for (std::size_t l = 0; l < n; ++l)
-        for (std::size_t q = 0; q < kQuantities; ++q) sums[l][q] += wk * kernels[l][k][q] * factor[q];
+      // The weight and the Bessel factors once per node, for every layer.
+      const double wl = rule.kronrod_weight[k] * panel.load_bessel[k * cache.radii() + s.radius_index];
+      const Six factor{b.j0[k] * wl, b.j0[k] * wl, b.j2[k] * wl, b.j1[k] * wl, b.j1[k] * wl, b.j0[k] * wl};
+      for (std::size_t l = 0; l < n; ++l) {
+        const Six& d = kernels[l][k];
+        Six& sum = sums[l];
+        for (std::size_t q = 0; q < kQuantities; ++q) sum[q] += d[q] * factor[q];
+      }
     }
     const double half = (panel.upper - panel.lower) / 2.0;
     for (std::size_t l = 0; l < n; ++l)
