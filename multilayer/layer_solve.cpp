@@ -39,7 +39,6 @@ struct Work {
 };
 thread_local Work work;
 
-
 // The four rows of interface i as A c_i + B c_{i+1} = 0, with the parts of A
 // and B that come from displacement forms (1 / G of their layer) when asked.
 struct InterfaceRows {
