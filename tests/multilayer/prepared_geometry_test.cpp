@@ -96,10 +96,9 @@ TEST(PreparedGeometry, EachRowLiesWithinItsErrorEstimateOfATightAnalyse) {
                             std::fabs(r.horizontal_strain_max - ref.horizontal_strain_max)}),
                   r.strain_error + ref.strain_error);
         // And the estimate meets the tolerance asked (scale: the pressure q,
-        // q a / E_min), or where analyse()'s own does not (a stiff plate on
-        // soft ground, whose grading towards m = 0 leaves ~1e-5), is within
-        // 1.5 times analyse()'s: the shared panels are no wider than the
-        // row's own, and their sums differ by a few per cent.
+        // q a / E_min), or where analyse()'s own does not, is within 1.5
+        // times analyse()'s: the shared panels are no wider than the row's
+        // own, and their sums differ by a few per cent.
         double q = 0, a = 0, e = 1e300;
         for (const Load& l : g.loads) q = std::max(q, l.pressure), a = std::max(a, l.radius);
         for (const Layer& l : s.layers) e = std::min(e, l.modulus);
