@@ -9,31 +9,26 @@
 //    the bowl's section and on a stiff layer over a soft one.
 //
 // Where a new-section call spends its time (callgrind, the bowl at 1e-6
-// through plain analyse, 100 calls: 10.8 M instructions per call, 1302
-// Hankel nodes on 62 panels):
-//   layer solves at the nodes   80 %  (solve_banded 45 %, assembling the
-//                                      system: face_forms, stress forms,
-//                                      row scaling 35 %), 6 600 per node
-//   Bessel factors               9 %  (J1(m a) per node, J0, J1 of m r per
-//                                      sensor and node)
-//   panel sums                   5 %
-//   near-surface closed form     1 %
-//   allocation, node store       2 %  (one map entry and vector per panel)
+// through a PreparedGeometry, warm calls: 1.76 M instructions per call, 357
+// Hankel nodes on 17 panels shared by the 8 sensors):
+//   layer solves at the nodes   53 %  (2 600 instructions per node: the
+//                                      recursion's 4 x 4 interface systems,
+//                                      their assembly and the surface)
+//   panel sums and kernels      34 %  (Kronrod sums, QUADPACK estimates,
+//                                      the kernels of the place, kept
+//                                      Bessel factors looked up)
+//   near-surface closed form     7 %
+//   allocation, node store       5 %  (one map entry and vector per panel)
 //   validation, scaling        < 1 %
-// The node count, not the sensors, sets the cost: in plain analyse each
-// sensor's panels follow its own offset (a period of J0(m r) wide), so the 8
-// sensors meet 6 panel widths. A prepared geometry removes the Bessel factors
-// and validation of the loads and points, and integrates every row on the
-// narrowest width any row needs, so the sensors share 29 panels (609 nodes):
-// 5.5 M instructions per call at 1e-6 (4.7 M at 1e-4, 6.6 M at 1e-8),
-// against 11.3 M for plain analyse; its rows then differ from plain
-// analyse's within their error estimates. Of the 5.5 M: layer solves 64 %
-// (factorisation 29 %, assembly 24 %, triangular solves 11 %), panel sums
-// 12 %. Asking for displacements only (Options::quantities) stops the panels
-// earlier: 4.4 M at 1e-6, 3.6 M at 1e-4. The derivatives by the three
-// moduli: 12.0 M, 2.2 times the bowl (one factorisation, three more pairs of
-// triangular solves and three more kernels per node). The 81-point grid:
-// 0.20 M per point on the 3-layer section, 0.94 M on the stiff one.
+// The first call of a geometry adds 1.0 M (the Bessel factors it keeps for
+// the next calls) and about 50 page faults; plain analyse() costs 3.48 M
+// (each sensor follows its own panel width, and computes its Bessel
+// factors), its first call the same. At 1e-4 1.55 M, at 1e-8 3.44 M (panels
+// twice as wide from 1e-6 on). Displacements only: 1.47 M at 1e-6, 1.25 M
+// at 1e-4. The derivatives by the three moduli: 3.38 M, 1.92 times the bowl
+// (the recursion differentiated with its kept factors, the derivative
+// kernels kept per place like the values'). The 81-point grid at 1e-8:
+// 0.148 M per point on the 3-layer section, 0.144 M on the stiff one.
 #include <benchmark/benchmark.h>
 
 #include <cmath>

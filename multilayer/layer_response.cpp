@@ -2,31 +2,6 @@
 
 namespace kestral::multilayer {
 
-FormMatrix stress_function_forms(const LayerPlace& p) {
-  const double es = p.decay_top;
-  const double et = p.decay_bottom;
-  // d/dz of e^{-m s} (..) brings -m, of e^{-m t} (..) brings +m: hence the
-  // alternating signs of the top terms only.
-  return {{
-      {es, es * p.m_s, et, et * p.m_t},
-      {-es, es * (1.0 - p.m_s), et, et * (p.m_t - 1.0)},
-      {es, es * (p.m_s - 2.0), et, et * (p.m_t - 2.0)},
-      {-es, es * (3.0 - p.m_s), et, et * (p.m_t - 3.0)},
-  }};
-}
-
-FaceForms face_forms(const LayerPlace& place, double nu, double g) {
-  const FormMatrix P = stress_function_forms(place);
-  FaceForms f{};
-  for (int j = 0; j < 4; ++j) {
-    f.sigma_z[j] = (1.0 - nu) * P[3][j] - (2.0 - nu) * P[1][j];
-    f.tau_rz[j] = nu * P[2][j] + (1.0 - nu) * P[0][j];
-    f.m_u_r[j] = P[1][j] / (2.0 * g);
-    f.m_u_z[j] = ((1.0 - 2.0 * nu) * P[2][j] - 2.0 * (1.0 - nu) * P[0][j]) / (2.0 * g);
-  }
-  return f;
-}
-
 namespace {
 
 ModeValues from_forms(double P0, double P1, double P2, double P3, double m, double nu, double g) {

@@ -18,6 +18,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 
 namespace kestral::multilayer {
 
@@ -31,14 +32,37 @@ struct LayerPlace {
 
 // P0..P3 (rows) as linear forms in c1..c4 (columns) at a place.
 using FormMatrix = std::array<std::array<double, 4>, 4>;
-FormMatrix stress_function_forms(const LayerPlace& place);
+// Inline: the layer solve calls it three times per node and interface.
+inline FormMatrix stress_function_forms(const LayerPlace& p) {
+  const double es = p.decay_top;
+  const double et = p.decay_bottom;
+  // d/dz of e^{-m s} (..) brings -m, of e^{-m t} (..) brings +m: hence the
+  // alternating signs of the top terms only.
+  return {{
+      {es, es * p.m_s, et, et * p.m_t},
+      {-es, es * (1.0 - p.m_s), et, et * (p.m_t - 1.0)},
+      {es, es * (p.m_s - 2.0), et, et * (p.m_t - 2.0)},
+      {-es, es * (3.0 - p.m_s), et, et * (p.m_t - 3.0)},
+  }};
+}
 
 // The four quantities an interface couples, each a linear form in c1..c4:
 // sigma_z, tau_rz, m u_r, m u_z (coefficients of J0, J1, J1, J0).
 struct FaceForms {
   std::array<double, 4> sigma_z, tau_rz, m_u_r, m_u_z;
 };
-FaceForms face_forms(const LayerPlace& place, double poisson, double shear_modulus);
+inline FaceForms face_forms(const LayerPlace& place, double nu, double g) {
+  const FormMatrix P = stress_function_forms(place);
+  const double inverse_2g = 1.0 / (2.0 * g);
+  FaceForms f{};
+  for (std::size_t j = 0; j < 4; ++j) {
+    f.sigma_z[j] = (1.0 - nu) * P[3][j] - (2.0 - nu) * P[1][j];
+    f.tau_rz[j] = nu * P[2][j] + (1.0 - nu) * P[0][j];
+    f.m_u_r[j] = P[1][j] * inverse_2g;
+    f.m_u_z[j] = ((1.0 - 2.0 * nu) * P[2][j] - 2.0 * (1.0 - nu) * P[0][j]) * inverse_2g;
+  }
+  return f;
+}
 
 // The six transformed quantities at a point, per unit surface mode: the
 // factors of J0, J0 (sum), J2 (difference), J1, J1, J0 in the integrands.

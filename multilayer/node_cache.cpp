@@ -49,20 +49,36 @@ const PanelKernels* NodeCache::point_kernels(int level, std::int64_t index, int 
   return found == point_index_.end() ? nullptr : &point_kernels_[found->second];
 }
 
+void NodeCache::forget_all_but_place() {
+  // The current place's identity is kept: its number stays valid.
+  const Place current = places_.empty() ? Place{0, 0.0, 0.0} : places_[place_];
+  forget_point();
+  places_.push_back(current);
+}
+
 void NodeCache::remember_kernels(int level, std::int64_t index, int span, const PanelKernels& kernels) {
-  if (point_kernels_.size() == kKernelPanelsKept) {
-    // Forget all but keep the current place's identity (its number stays valid).
-    const Place current = places_.empty() ? Place{0, 0.0, 0.0} : places_[place_];
-    forget_point();
-    places_.push_back(current);
-  }
+  if (point_kernels_.size() == kKernelPanelsKept) forget_all_but_place();
   point_index_.emplace(KernelKey{key_of(level, index, span), place_}, point_kernels_.size());
   point_kernels_.push_back(kernels);
+}
+
+const PanelKernels* NodeCache::derivative_kernels(int level, std::int64_t index, int span) const {
+  const auto found = derivative_kernels_.find({key_of(level, index, span), place_});
+  return found == derivative_kernels_.end() ? nullptr : found->second.data();
+}
+
+void NodeCache::remember_derivative_kernels(int level, std::int64_t index, int span, const PanelKernels* kernels) {
+  if (derivative_panels_ + layers() > kKernelPanelsKept) forget_all_but_place();
+  derivative_kernels_.emplace(KernelKey{key_of(level, index, span), place_},
+                              std::vector<PanelKernels>(kernels, kernels + layers()));
+  derivative_panels_ += layers();
 }
 
 void NodeCache::forget_point() {
   point_index_.clear();
   point_kernels_.clear();
+  derivative_kernels_.clear();
+  derivative_panels_ = 0;
   places_.clear();
   place_ = 0;
 }
@@ -81,6 +97,7 @@ const PanelNodes& NodeCache::panel(int level, std::int64_t index, int span) {
   const double mid = nodes->lower + half;
   const std::size_t n = section_.size();
   nodes->constants.resize(static_cast<std::size_t>(kKronrodNodes) * 4 * n);
+  if (derivatives_) nodes->derivatives.reserve(static_cast<std::size_t>(kKronrodNodes) * n * 4 * n);
   const std::vector<double>* stored = known_ == nullptr ? nullptr : known_->load_bessel(key);
   if (stored == nullptr && fresh_ != nullptr) stored = fresh_->load_bessel(key);
   if (stored != nullptr) {

@@ -24,6 +24,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <unordered_map>
@@ -80,6 +81,10 @@ class NodeCache {
   // remember_kernels stored, until forget_point() or the store's bound.
   const PanelKernels* point_kernels(int level, std::int64_t index, int span) const;
   void remember_kernels(int level, std::int64_t index, int span, const PanelKernels& kernels);
+  // The same for the kernels' derivatives by the moduli (a cache that
+  // solves derivatives only): layers() panels of kernels, layer l's at [l].
+  const PanelKernels* derivative_kernels(int level, std::int64_t index, int span) const;
+  void remember_derivative_kernels(int level, std::int64_t index, int span, const PanelKernels* kernels);
   void forget_point();  // every place's kernels
   std::size_t panels() const { return panels_.size(); }
   std::size_t layers() const { return section_.size(); }
@@ -105,7 +110,12 @@ class NodeCache {
   std::vector<Place> places_;
   std::size_t place_ = 0;
   std::unordered_map<KernelKey, std::size_t, KernelKeyHash> point_index_;
-  std::vector<PanelKernels> point_kernels_;
+  // Deques: they grow by small blocks that the allocator reuses from call to
+  // call (a vector's doubling past 128 kB is mapped and faulted in anew).
+  std::deque<PanelKernels> point_kernels_;
+  std::unordered_map<KernelKey, std::vector<PanelKernels>, KernelKeyHash> derivative_kernels_;
+  std::size_t derivative_panels_ = 0;
+  void forget_all_but_place();
   std::vector<double> scratch_, derivative_scratch_;
   bool derivatives_;
   std::size_t panel_bytes_bound_;

@@ -90,6 +90,33 @@ TEST(LoadIntegrals, NarrowerPanelsKeepTheEstimateHonest) {
   }
 }
 
+// A stiff layer on soft ground (E ratio 600): the integrand near m = 0
+// varies on the radius of relative stiffness, and the first panel's estimate
+// stays large after its halves agree. The grading goes deeper there alone:
+// the estimates stay honest against 1e-13 and the integration is accepted on
+// its first panel width (an integration repeated on halved panels takes at
+// least twice the panels of the first: over 80 here).
+TEST(LoadIntegrals, StiffOnSoftRefinesNearZeroOnly) {
+  const ScaledSection s = section_of(Section{{Layer{600, 0.2, 1.667}, Layer{1, 0.45, 0}}});
+  struct Where {
+    std::size_t layer;
+    double z, s, t, r;
+  };
+  for (const Where w : {Where{0, 0, 0, 1.667, 0.0}, Where{0, 0, 0, 1.667, 10.0}, Where{0, 1.333, 1.333, 0.334, 5.0},
+                        Where{1, 2.0, 0.333, 0, 10.0}}) {
+    NodeCache cache(s, {1.0});
+    const PointPlace p{w.layer, w.z, w.s, w.t};
+    const LoadIntegrals loose = integrate_load(cache, s, p, w.r, 0, 1.0, 1e-8);
+    const LoadIntegrals tight = integrate_load(cache, s, p, w.r, 0, 1.0, 1e-13);
+    const auto a = six(loose.value), b = six(tight.value), e = six(loose.error), f = six(tight.error);
+    for (std::size_t q = 0; q < 6; ++q) {
+      EXPECT_LE(std::fabs(a[q] - b[q]), e[q] + f[q]) << w.z << " " << w.r << " " << q;
+      EXPECT_LE(e[q], 1e-8) << w.z << " " << w.r << " " << q;
+    }
+    EXPECT_LT(loose.panels, 80u) << w.z << " " << w.r;
+  }
+}
+
 TEST(LoadIntegrals, WorkLimitStopsWithAnHonestEstimate) {
   // 1e4 radii off at the surface of a thin top layer: more panels than the
   // limit allows; the estimate then exceeds the tolerance instead of hiding it.

@@ -61,16 +61,20 @@ double worst(const Vector3& a, const Vector3& b) {
   return std::max({std::fabs(a.x - b.x), std::fabs(a.y - b.y), std::fabs(a.z - b.z)});
 }
 
+// At 1e-6 and 1e-4 (where panels twice as wide are taken: the estimates must
+// say so honestly).
 TEST(PreparedGeometry, EachRowLiesWithinItsErrorEstimateOfATightAnalyse) {
+  for (double tolerance : {1e-6, 1e-4})
   for (const Geometry& g : geometries()) {
     Options options;
     options.threads = g.threads;
-    options.tolerance = 1e-6;
+    options.tolerance = tolerance;
     Options tight = options;
     tight.tolerance = 1e-11;
     const PreparedGeometry prepared(g.loads, g.points, options);
     for (const Section& s : sections()) {
-      SCOPED_TRACE(std::string(g.name) + ", " + std::to_string(s.layers.size()) + " layers, E1 " +
+      SCOPED_TRACE(std::string(g.name) + ", tolerance " + std::to_string(tolerance) + ", " +
+                   std::to_string(s.layers.size()) + " layers, E1 " +
                    std::to_string(s.layers[0].modulus) + ", h1 " + std::to_string(s.layers[0].thickness));
       const std::vector<Result> rows = prepared.analyse(s);
       const std::vector<Result> reference = analyse(s, g.loads, g.points, tight);
@@ -92,10 +96,9 @@ TEST(PreparedGeometry, EachRowLiesWithinItsErrorEstimateOfATightAnalyse) {
                             std::fabs(r.horizontal_strain_max - ref.horizontal_strain_max)}),
                   r.strain_error + ref.strain_error);
         // And the estimate meets the tolerance asked (scale: the pressure q,
-        // q a / E_min), or where analyse()'s own does not (a stiff plate on
-        // soft ground, whose grading towards m = 0 leaves ~1e-5), is within
-        // 1.5 times analyse()'s: the shared panels are no wider than the
-        // row's own, and their sums differ by a few per cent.
+        // q a / E_min), or where analyse()'s own does not, is within 1.5
+        // times analyse()'s: the shared panels are no wider than the row's
+        // own, and their sums differ by a few per cent.
         double q = 0, a = 0, e = 1e300;
         for (const Load& l : g.loads) q = std::max(q, l.pressure), a = std::max(a, l.radius);
         for (const Layer& l : s.layers) e = std::min(e, l.modulus);
