@@ -23,6 +23,7 @@
 #pragma once
 
 #include <cstddef>
+#include <vector>
 
 #include "design/strain_field.h"
 
@@ -40,6 +41,12 @@ struct CriticalStrain {
 // among seasons (profile_geometry(layout, face, profile_reach(field)));
 // else the search prepares its own.
 CriticalStrain critical_strain(StrainField& field, const ProfileGeometry* profile = nullptr);
+
+// The same for several fields of one section and one axle group (faces at
+// any depths), their engine runs shared; `profiles` one per field, or
+// empty.
+std::vector<CriticalStrain> critical_strains(const std::vector<StrainField*>& fields,
+                                             const std::vector<const ProfileGeometry*>& profiles);
 
 // How far from a tyre the profile must reach to cover the quadrant searched.
 double profile_reach(const StrainField& field);
