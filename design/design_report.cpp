@@ -17,11 +17,6 @@ ordered_json finite_or_null(double value) { return std::isfinite(value) ? ordere
 
 std::string csv_number(double value) { return std::isfinite(value) ? number_text(value) : "inf"; }
 
-std::string layer_label(const DesignProblem& problem, std::size_t layer) {
-  const std::string& name = problem.base.layer_names[layer];
-  return name.empty() ? "layers[" + std::to_string(layer) + "]" : name;
-}
-
 ordered_json damages(const DesignProblem& problem, const CheckResult& check) {
   ordered_json result = ordered_json::object();
   for (std::size_t c = 0; c < check.criteria.size(); ++c) result[problem.criteria[c].name] = finite_or_null(check.criteria[c].damage);
@@ -29,6 +24,11 @@ ordered_json damages(const DesignProblem& problem, const CheckResult& check) {
 }
 
 }  // namespace
+
+std::string layer_label(const DesignProblem& problem, std::size_t layer) {
+  const std::string& name = problem.base.layer_names[layer];
+  return name.empty() ? "layers[" + std::to_string(layer) + "]" : name;
+}
 
 DesignReport run_design(DesignProblem problem) {
   DesignReport report;

@@ -38,6 +38,9 @@ void write_json_report(const DesignReport& report, std::ostream& out);
 void write_csv_report(const DesignReport& report, std::ostream& out);
 void write_text_report(const DesignReport& report, std::ostream& out);
 
+// The name the reports give a layer: its own, or layers[i] when it has none.
+std::string layer_label(const DesignProblem& problem, std::size_t layer);
+
 // The JSON report as text: what kestral-design --format json prints.
 std::string json_report_text(const DesignReport& report);
 

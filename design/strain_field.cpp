@@ -25,23 +25,48 @@ StrainField::StrainField(multilayer::Section section, const TyreLayout& layout, 
 
 
 std::vector<double> StrainField::exact(const std::vector<std::pair<double, double>>& points) const {
+  return exact({this}, {points}).front();
+}
+
+std::vector<std::vector<double>> StrainField::exact(const std::vector<const StrainField*>& fields,
+                                                    const std::vector<std::vector<std::pair<double, double>>>& points) {
   std::vector<multilayer::Point> at;
-  at.reserve(points.size());
-  for (const auto& [x, y] : points) at.push_back(multilayer::Point{x, y, face_.z, face_.side});
-  multilayer::Options options;
-  options.tolerance = kEngineTolerance;
-  const std::vector<multilayer::Result> rows = multilayer::analyse(section_, layout_.tyres, at, options);
-  engine_points_ += points.size();
-  std::vector<double> values(points.size());
-  for (const multilayer::Result& row : rows) values[row.point] = strain_of(row, kind_);
+  std::vector<std::size_t> field_of;
+  for (std::size_t f = 0; f < fields.size(); ++f) {
+    for (const auto& [x, y] : points[f]) {
+      at.push_back(multilayer::Point{x, y, fields[f]->face_.z, fields[f]->face_.side});
+      field_of.push_back(f);
+    }
+    fields[f]->engine_points_ += points[f].size();
+  }
+  std::vector<std::vector<double>> values(fields.size());
+  if (at.empty()) return values;
+  const StrainField& first = *fields.front();
+  const std::vector<multilayer::Result> rows = multilayer::analyse(first.section_, first.layout_.tyres, at, strain_options());
+  std::vector<std::size_t> start(fields.size() + 1, 0);
+  for (std::size_t f = 0; f < fields.size(); ++f) {
+    start[f + 1] = start[f] + points[f].size();
+    values[f].resize(points[f].size());
+  }
+  for (const multilayer::Result& row : rows) {
+    const std::size_t f = field_of[row.point];
+    values[f][row.point - start[f]] = strain_of(row, fields[f]->kind_);
+  }
   return values;
+}
+
+multilayer::Options strain_options(double tolerance) {
+  multilayer::Options options;
+  options.tolerance = tolerance;
+  options.quantities = {.stress = false, .displacement = false, .strain = true};
+  return options;
 }
 
 double field_scale(const TyreLayout& layout, const FaceDepth& face) { return std::max(face.z, layout.radius / 10.0); }
 
 ProfileGeometry profile_geometry(const TyreLayout& layout, const FaceDepth& face, double reach) {
   const double a = layout.radius;
-  const double fine_step = std::min(a, field_scale(layout, face)) / 8.0;
+  const double fine_step = field_scale(layout, face) / 8.0;
   const double c = 2.0 * a + 2.0 * face.z;
   const double du = fine_step / c;
   const auto count = static_cast<std::size_t>(std::ceil(std::asinh(reach / c) / du)) + 4;
@@ -49,23 +74,36 @@ ProfileGeometry profile_geometry(const TyreLayout& layout, const FaceDepth& face
   for (std::size_t k = 0; k < count; ++k) {
     at.push_back(multilayer::Point{c * std::sinh(static_cast<double>(k) * du), 0.0, face.z, face.side});
   }
-  multilayer::Options options;
-  options.tolerance = kEngineTolerance;
-  const multilayer::Load tyre{0.0, 0.0, a, layout.tyres.front().pressure};
-  return ProfileGeometry{c, du, multilayer::PreparedGeometry({tyre}, std::move(at), options)};
+  return ProfileGeometry{c, du, multilayer::Load{0.0, 0.0, a, layout.tyres.front().pressure}, std::move(at)};
 }
 
-void StrainField::prepare_profile(const ProfileGeometry& profile) {
+void StrainField::prepare_profiles(const std::vector<StrainField*>& fields,
+                                   const std::vector<const ProfileGeometry*>& profiles) {
+  std::vector<multilayer::Point> at;
+  for (const ProfileGeometry* profile : profiles) at.insert(at.end(), profile->points.begin(), profile->points.end());
+  const StrainField& first = *fields.front();
+  const std::vector<multilayer::Result> rows =
+      multilayer::analyse(first.section_, {profiles.front()->tyre}, at, strain_options(kProfileTolerance));
+  std::size_t start = 0;
+  for (std::size_t f = 0; f < fields.size(); ++f) {
+    fields[f]->take_profile(*profiles[f], rows, start);
+    start += profiles[f]->points.size();
+  }
+}
+
+void StrainField::take_profile(const ProfileGeometry& profile, const std::vector<multilayer::Result>& rows,
+                               std::size_t first) {
   c_ = profile.c;
   const double du = profile.du;
-  const std::size_t count = profile.prepared.points().size();
-  const std::vector<multilayer::Result> rows = profile.prepared.analyse(section_);
+  const std::size_t count = profile.points.size();
   engine_points_ += count;
   std::vector<double> rr(count), tt(count), zz(count);
+  // One row per point: every profile point lies on one face.
   for (const multilayer::Result& row : rows) {
-    rr[row.point] = row.strain.xx;
-    tt[row.point] = row.strain.yy;
-    zz[row.point] = row.strain.zz;
+    if (row.point < first || row.point >= first + count) continue;
+    rr[row.point - first] = row.strain.xx;
+    tt[row.point - first] = row.strain.yy;
+    zz[row.point - first] = row.strain.zz;
   }
   // Each strain is an even function of r, so of u: slope 0 at u = 0.
   radial_ = {rr.data(), count, 0.0, du, 0.0};

@@ -19,6 +19,13 @@ namespace kestral::design {
 // the critical strain is converged, so that the engine's error does not move
 // the located maximum.
 inline constexpr double kEngineTolerance = 1e-9;
+// Asked of the radial profile, which only guides the search to the
+// location: its error, 1e-8 of q / E_min (about 1e-6 of the strain), stays
+// below the interpolation's own (about 1e-5 of the strain).
+inline constexpr double kProfileTolerance = 1e-8;
+
+// The engine's options for every run here: strains only, to `tolerance`.
+multilayer::Options strain_options(double tolerance = kEngineTolerance);
 
 struct FaceDepth {
   double z = 0.0;  // mm
@@ -40,7 +47,8 @@ double field_scale(const TyreLayout& layout, const FaceDepth& face);
 // (the same tyre, face and radii; only the moduli change).
 struct ProfileGeometry {
   double c = 1.0, du = 1.0;
-  multilayer::PreparedGeometry prepared;
+  multilayer::Load tyre;
+  std::vector<multilayer::Point> points;
 };
 ProfileGeometry profile_geometry(const TyreLayout& layout, const FaceDepth& face, double reach);
 
@@ -56,14 +64,24 @@ class StrainField {
   // each tyre's radial and tangential strains, rotated and added.
   double interpolated(double x, double y) const;
   // Computes the radial profile at the points of `profile`.
-  void prepare_profile(const ProfileGeometry& profile);
+  void prepare_profile(const ProfileGeometry& profile) { prepare_profiles({this}, {&profile}); }
 
+  // What the two above do for several fields of one section and one axle
+  // group (faces at any depths) in one engine run: the layer solves at the
+  // Hankel nodes, the larger part of a small run, are shared.
+  static void prepare_profiles(const std::vector<StrainField*>& fields, const std::vector<const ProfileGeometry*>& profiles);
+  static std::vector<std::vector<double>> exact(const std::vector<const StrainField*>& fields,
+                                                const std::vector<std::vector<std::pair<double, double>>>& points);
+
+  const multilayer::Section& section() const { return section_; }
   const TyreLayout& layout() const { return layout_; }
   const FaceDepth& face() const { return face_; }
   double scale() const { return field_scale(layout_, face_); }
   std::size_t engine_points() const { return engine_points_; }
 
  private:
+  void take_profile(const ProfileGeometry& profile, const std::vector<multilayer::Result>& rows, std::size_t first);
+
   multilayer::Section section_;
   TyreLayout layout_;
   FaceDepth face_;

@@ -12,6 +12,7 @@ namespace {
 using analyse::number_text;
 
 std::string count_text(double value) { return std::isfinite(value) ? number_text(value) : "unlimited"; }
+std::string damage_text(double value) { return std::isfinite(value) ? number_text(value) : "unbounded"; }
 
 }  // namespace
 
@@ -27,14 +28,13 @@ void write_text_report(const DesignReport& report, std::ostream& out) {
     for (const CaseResult& row : criterion.cases) {
       out << "  " << problem.seasons[row.season].name << " / " << problem.axles[row.axle].name << ": " << number_text(row.strain)
           << " at (" << number_text(row.x / length) << ", " << number_text(row.y / length) << "), " << count_text(row.allowed) << ", "
-          << (std::isfinite(row.damage) ? number_text(row.damage) : "unbounded") << "\n";
+          << damage_text(row.damage) << "\n";
     }
   }
   out << "\nVerdict: " << (report.check.pass ? "pass" : "fail") << " (governing: " << problem.criteria[report.check.governing].name << ")\n";
   if (report.thickness) {
     const ThicknessResult& found = *report.thickness;
-    const std::size_t layer = problem.thickness->layer;
-    const std::string name = problem.base.layer_names[layer].empty() ? "layers[" + std::to_string(layer) + "]" : problem.base.layer_names[layer];
+    const std::string name = layer_label(problem, problem.thickness->layer);
     const std::string value = number_text(found.value / length) + " " + unit;
     switch (found.status) {
       case ThicknessStatus::found: out << "Thickness of " << name << " needed: " << value << "\n"; break;
@@ -42,9 +42,9 @@ void write_text_report(const DesignReport& report, std::ostream& out) {
       case ThicknessStatus::min_passes: out << "Thickness of " << name << ": the smallest, " << value << ", already passes\n"; break;
     }
     for (std::size_t c = 0; c < found.at.criteria.size(); ++c) {
-      out << "  " << found.at.criteria[c].name << ": damage " << number_text(found.at.criteria[c].damage);
+      out << "  " << found.at.criteria[c].name << ": damage " << damage_text(found.at.criteria[c].damage);
       if (found.one_step_thinner) {
-        out << " (" << number_text(found.one_step_thinner->criteria[c].damage) << " at " << number_text((found.value - problem.thickness->resolution) / length) << " " << unit << ")";
+        out << " (" << damage_text(found.one_step_thinner->criteria[c].damage) << " at " << number_text((found.value - problem.thickness->resolution) / length) << " " << unit << ")";
       }
       out << "\n";
     }

@@ -15,6 +15,11 @@ double largest_damage(const CheckResult& check) {
   return largest;
 }
 
+// The slope of log D against log h assumed from a single check: strains
+// fall about as h^-1 to h^-1.5 and the models raise them to powers of 3 to
+// 4.5; the example's is about -4.
+constexpr double kGuessedSlope = -4.0;
+
 class Search {
  public:
   Search(const DesignProblem& problem) : problem_(problem), range_(*problem.thickness) {}
@@ -31,14 +36,48 @@ class Search {
 
   bool passes(long long step) { return at(step).pass; }
 
-  // Between lo (fails) and hi (passes), lo + 1 < hi.
-  long long next(long long lo, long long hi, bool bisect) {
-    const long long middle = lo + (hi - lo) / 2;
-    if (bisect) return middle;
-    const double low = std::log(largest_damage(at(lo))), high = std::log(largest_damage(at(hi)));
-    if (!std::isfinite(low) || !std::isfinite(high) || !(low > high)) return middle;
-    const double guess = static_cast<double>(lo) + static_cast<double>(hi - lo) * low / (low - high);
-    return std::clamp(static_cast<long long>(std::llround(guess)), lo + 1, hi - 1);
+  // Between lo (fails) and hi (passes), lo + 1 < hi: the midpoint.
+  static long long middle(long long lo, long long hi) { return lo + (hi - lo) / 2; }
+
+  // The next step to try, strictly between lo (the thickest known to fail,
+  // or first - 1) and hi (the thinnest known to pass, or last + 1): the
+  // first step past where log D, linear in log h through the two checks
+  // that best bracket the crossing (or the one check and a slope of
+  // kGuessedSlope), reaches 0; the step before it when that one is known to
+  // pass. Falls back to the midpoint, or to the range's end while nothing
+  // brackets, where the line does not fall or a damage is 0 or infinite.
+  long long secant_next(long long lo, long long hi, long long first, long long last) {
+    const bool bracketed = lo >= first && hi <= last;
+    long long a = lo, b = hi;
+    if (!bracketed) {
+      a = lo >= first ? lo : hi;
+      b = nearest_other(a, lo >= first);
+    }
+    const double la = std::log(largest_damage(at(a)));
+    double slope = kGuessedSlope;  // d log D / d log h
+    if (b != a) slope = (std::log(largest_damage(at(b))) - la) / (std::log(thickness(b)) - std::log(thickness(a)));
+    if (!std::isfinite(la) || !std::isfinite(slope) || !(slope < 0.0)) {
+      if (bracketed) return middle(lo, hi);
+      return lo >= first ? last : first;
+    }
+    const double crossing = std::log(thickness(a)) - la / slope;
+    const double steps = std::exp(crossing) / range_.resolution;
+    // Far outside the range: its end (llround must not overflow).
+    long long trial = !(steps < static_cast<double>(last)) ? last : !(steps > static_cast<double>(first)) ? first
+                                                                                                      : static_cast<long long>(std::ceil(steps));
+    if (trial >= hi) trial = hi - 1;
+    if (trial <= lo) trial = lo + 1;
+    return trial;
+  }
+
+  // Of the checks done on the same side as `known`, the one nearest it
+  // (known itself when it is the only one).
+  long long nearest_other(long long known, bool failing) const {
+    long long best = known;
+    for (const auto& [step, check] : checks_) {
+      if (step != known && check.pass != failing && (best == known || std::llabs(step - known) < std::llabs(best - known))) best = step;
+    }
+    return best;
   }
 
   std::vector<std::string> monotonicity_notes() const {
@@ -99,28 +138,47 @@ ThicknessResult search_thickness(const DesignProblem& problem, bool plain_bisect
   Search search(problem);
   ThicknessResult result;
   long long value = last;
-  if (!search.passes(last)) {
-    result.status = ThicknessStatus::max_fails;
-  } else if (search.passes(first)) {
-    result.status = ThicknessStatus::min_passes;
-    value = first;
+  if (plain_bisection) {
+    if (!search.passes(last)) {
+      result.status = ThicknessStatus::max_fails;
+    } else if (search.passes(first)) {
+      result.status = ThicknessStatus::min_passes;
+      value = first;
+    } else {
+      long long lo = first, hi = last;
+      while (hi - lo > 1) {
+        const long long trial = Search::middle(lo, hi);
+        (search.passes(trial) ? hi : lo) = trial;
+      }
+      value = hi;
+    }
   } else {
-    long long lo = first, hi = last;
-    int moved_lo = 0, moved_hi = 0;  // times each end moved in a row
-    while (hi - lo > 1) {
-      const bool bisect = plain_bisection || moved_lo >= 2 || moved_hi >= 2;
-      const long long trial = search.next(lo, hi, bisect);
+    // From the section's own thickness; lo and hi as secant_next has them.
+    long long lo = first - 1, hi = last + 1;
+    const auto given = static_cast<long long>(std::llround(problem.base.section.layers[range.layer].thickness / range.resolution));
+    long long trial = std::clamp(given, first, last);
+    int moved_lo = 0, moved_hi = 0;  // times each end moved in a row, once bracketed
+    while (true) {
+      const bool bracketed = lo >= first && hi <= last;
       if (search.passes(trial)) {
         hi = trial;
-        ++moved_hi;
+        moved_hi = bracketed ? moved_hi + 1 : 0;
         moved_lo = 0;
       } else {
         lo = trial;
-        ++moved_lo;
+        moved_lo = bracketed ? moved_lo + 1 : 0;
         moved_hi = 0;
       }
+      if (hi - lo <= 1) break;
+      // Regula falsi's stall (one end creeping): a midpoint.
+      trial = moved_lo >= 2 || moved_hi >= 2 ? Search::middle(lo, hi) : search.secant_next(lo, hi, first, last);
     }
-    value = hi;
+    if (hi == first) {
+      result.status = ThicknessStatus::min_passes;
+    } else if (lo == last) {
+      result.status = ThicknessStatus::max_fails;
+    }
+    value = std::min(hi, last);
   }
   result.value = search.thickness(value);
   result.at = search.at(value);

@@ -1,7 +1,7 @@
 // The design check from Python: design_json (a problem file's text to the
 // very text kestral-design --format json prints, for the web application),
-// design_check (a problem laid out as dicts and lists, or a file's path) and
-// design_damage (the damages alone, for the Monte Carlo samples). The GIL is
+// design_check (a problem laid out as dicts and lists, or a file's path, the
+// Monte Carlo samples' way in too). The GIL is
 // released from reading to the finished report; a problem the reader or the
 // engine refuses is ValueError with the program's message.
 #include <string>

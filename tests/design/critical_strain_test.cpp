@@ -79,6 +79,28 @@ TEST(CriticalStrain, AtLeastEveryValueOfABruteForceMap) {
   }
 }
 
+TEST(CriticalStrain, SharedRunsGiveEachFieldsOwnSearchBitForBit) {
+  // Every engine row is a pure function of its point, the loads and the
+  // section, whatever else the run holds: searching three faces in shared
+  // runs must give what three searches of their own give, to the bit.
+  const multilayer::Section section = three_layers(3000);
+  const TyreLayout layout = tyre_layout(axle(AxleGroup::tandem, TyreSet::dual));
+  const std::pair<std::size_t, Face> faces[] = {{0, Face::bottom}, {2, Face::top}, {1, Face::bottom}};
+  const StrainKind kinds[] = {StrainKind::horizontal_tensile, StrainKind::vertical_compressive, StrainKind::horizontal_tensile};
+  std::vector<StrainField> shared, alone;
+  for (std::size_t f = 0; f < 3; ++f) {
+    for (auto* fields : {&shared, &alone}) fields->emplace_back(section, layout, face_depth(section, faces[f].first, faces[f].second), kinds[f]);
+  }
+  const std::vector<CriticalStrain> together = critical_strains({&shared[0], &shared[1], &shared[2]}, {});
+  for (std::size_t f = 0; f < 3; ++f) {
+    const CriticalStrain own = critical_strain(alone[f]);
+    EXPECT_EQ(together[f].strain, own.strain) << f;
+    EXPECT_EQ(together[f].x, own.x) << f;
+    EXPECT_EQ(together[f].y, own.y) << f;
+    EXPECT_EQ(together[f].engine_points, own.engine_points) << f;
+  }
+}
+
 TEST(CriticalStrain, FaceDepthsLieOnTheirInterfaces) {
   const multilayer::Section section = three_layers(3000);
   EXPECT_EQ(face_depth(section, 0, Face::top).z, 0.0);

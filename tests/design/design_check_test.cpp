@@ -87,6 +87,21 @@ TEST(ThicknessSearch, AgreesWithPlainBisectionAndDamageFalls) {
   }
 }
 
+TEST(ThicknessSearch, AgreesWithPlainBisectionFromAnyStartInFewerChecks) {
+  nlohmann::json document = two_axles_two_seasons();
+  document["thickness"]["resolution"] = 1;
+  const ThicknessResult plain = search_thickness(read_design_problem(document, "p.json"), true);
+  // The section's own thickness is where the search starts: at the range's
+  // ends, near the answer, outside the range.
+  for (const double given : {60.0, 150.0, 300.0, 20.0, 900.0}) {
+    document["layers"][0]["thickness"] = given;
+    const ThicknessResult fast = search_thickness(read_design_problem(document, "p.json"));
+    EXPECT_EQ(fast.status, ThicknessStatus::found) << given;
+    EXPECT_EQ(fast.value, plain.value) << given;
+    EXPECT_LT(fast.trials.size(), plain.trials.size()) << given;
+  }
+}
+
 TEST(ThicknessSearch, SaysWhenTheRangeCannotBracket) {
   nlohmann::json document = two_axles_two_seasons();
   document["thickness"] = {{"layer", "asphalt"}, {"min", 60}, {"max", 80}, {"resolution", 5}};
