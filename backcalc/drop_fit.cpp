@@ -1,6 +1,7 @@
 #include "backcalc/drop_fit.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <exception>
 #include <numbers>
@@ -29,18 +30,26 @@ class BowlMisfit final : public ceres::CostFunction {
     try {
       const std::vector<double> moduli = moduli_at(parameters[0]);
       const bool slopes_wanted = jacobians != nullptr && jacobians[0] != nullptr;
-      // Every run gives the slopes too (about 1.5 times a run without): Ceres
-      // asks for the Jacobian at each point it accepts, just after its
-      // residuals, and the final evaluation is at Ceres's last point, so
-      // what is known there is not computed again.
-      if (!has_last_ || last_moduli_ != moduli) {
-        has_last_ = false;
-        last_unit_ = model_.deflections_and_slopes(moduli, searched_, last_slopes_);
-        last_moduli_ = moduli;
-        has_last_ = true;
+      // Every run gives the slopes too (about twice a run without): Ceres
+      // asks for residuals and Jacobian at each point it tries, one after
+      // the other. The last two runs are kept: Ceres stops at the point
+      // before its last trial when that trial gains too little, and the
+      // final evaluation is there.
+      const Run* run = nullptr;
+      for (const Run& kept : runs_) {
+        if (kept.done && kept.moduli == moduli) run = &kept;
       }
-      const std::vector<double>& unit = last_unit_;
-      const std::vector<std::vector<double>>& slopes = last_slopes_;
+      if (run == nullptr) {
+        Run& older = runs_[current_ == 0 ? 1 : 0];
+        older.done = false;
+        older.unit = model_.deflections_and_slopes(moduli, searched_, older.slopes);
+        older.moduli = moduli;
+        older.done = true;
+        run = &older;
+      }
+      current_ = run == &runs_[0] ? 0 : 1;
+      const std::vector<double>& unit = run->unit;
+      const std::vector<std::vector<double>>& slopes = run->slopes;
       const std::size_t n = unit.size(), m = searched_.size();
       double sum = 0.0;
       for (std::size_t i = 0; i < n; ++i) {
@@ -82,7 +91,7 @@ class BowlMisfit final : public ceres::CostFunction {
   // The status's reason for the last failure: "engine" or "misfit".
   const std::string& failure_code() const { return failure_code_; }
   // The deflections under 1 MPa of the last evaluation.
-  const std::vector<double>& last_unit() const { return last_unit_; }
+  const std::vector<double>& last_unit() const { return runs_[current_].unit; }
 
  private:
   const BowlModel& model_;
@@ -91,9 +100,13 @@ class BowlMisfit final : public ceres::CostFunction {
   std::vector<double> moduli_;
   double pressure_;
   mutable std::string failure_, failure_code_;
-  mutable std::vector<double> last_moduli_, last_unit_;
-  mutable std::vector<std::vector<double>> last_slopes_;
-  mutable bool has_last_ = false;  // last_* hold a completed run
+  struct Run {
+    bool done = false;  // the others hold a completed run
+    std::vector<double> moduli, unit;
+    std::vector<std::vector<double>> slopes;
+  };
+  mutable std::array<Run, 2> runs_;
+  mutable std::size_t current_ = 0;  // the run of the last evaluation
 };
 
 ceres::Solver::Options solver_options() {
