@@ -14,12 +14,12 @@
 // (the same for 1 and 2 threads when the threads do not get in each other's
 // way) and the voluntary context switches a bowl (a thread waiting for a
 // lock or for memory the other holds; 0 when they share nothing). Figures
-// and the command in docs/backcalculation.md: on a 2-core machine under a
-// load average near 10, a fit took 6.1 ms of CPU (median, 5.8 iterations,
-// 7.4 engine runs with slopes, 69 million instructions), an engine bowl
-// 0.34 ms (4.4 million), the same with slopes 0.78 ms (9.4 million); 6.2 to
-// 6.5 ms of CPU a bowl for 50 to 200 bowls, 6.8 on two threads with 0.03
-// waits a bowl.
+// and the command in docs/backcalculation.md: on a 2-core machine, with
+// the session given priority over a load average near 5, a fit took 8.8 ms
+// (median, 5.8 iterations, 7.4 engine runs with slopes, 69 million
+// instructions), an engine bowl 0.34 to 0.49 ms (4.4 million), the same
+// with slopes 1.0 to 1.1 ms (9.4 million); 200 bowls 7.6 ms a bowl on one
+// thread, 4.4 on two.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
