@@ -6,17 +6,16 @@
 // Method: the engine at the sensors (surface points on the line through the
 // plate centre) under a uniform pressure of 1 MPa on the plate, through a
 // multilayer::PreparedGeometry, which keeps what does not depend on the
-// layers from one set of moduli to the next (same bits as analyse());
-// a drop's bowl is this one times its pressure (the model is linear in the
-// load). Slopes by forward differences in ln E with step kLogStep, one
-// engine run per searched modulus beyond the deflections themselves:
-// truncation error about kLogStep / 2 of the second derivative (5e-4
-// relative), rounding error about tolerance / kLogStep (1e-3 relative at
-// the default tolerance 1e-6); when every modulus is searched and no
-// interface is a spring, the last slope comes free from the others (the
-// deflections scale as 1 / E when all moduli scale together). The fit's result depends on the deflections,
-// not on the slopes, which only steer the search and size the ranges, so
-// this accuracy serves; central differences cost twice as much.
+// layers from one set of moduli to the next; displacements only are asked
+// for, so the integration stops when the deflections meet the tolerance. A
+// drop's bowl is this one times its pressure (the model is linear in the
+// load). Slopes from the engine's derivatives by the moduli, integrated on
+// the same panels as the deflections (PreparedGeometry::
+// analyse_with_derivatives): d d_i / d ln E = E d d_i / dE. Measured against
+// central differences of the deflections within 2e-8 of the largest
+// deflection (bowl_model_test), the differences' own error; the slopes only
+// steer the search and size the ranges, the answer depends on the
+// deflections alone.
 //
 // Thread-safe: const members only; one model serves every thread (the
 // prepared geometry shares what it keeps under its own lock).
@@ -43,19 +42,17 @@ class BowlModel {
   // engine refuses the section or gives a value that is not finite.
   std::vector<double> deflections(const std::vector<double>& moduli) const;
 
-  // The same, and slopes[j][i] = d deflection_i / d ln E_searched[j].
-  // `known`, when given, holds deflections(moduli) already computed.
+  // The same, and slopes[j][i] = d deflection_i / d ln E_searched[j]
+  // (mm), from one engine run.
   std::vector<double> deflections_and_slopes(const std::vector<double>& moduli,
                                              const std::vector<std::size_t>& searched,
-                                             std::vector<std::vector<double>>& slopes,
-                                             const std::vector<double>* known = nullptr) const;
-
-  static constexpr double kLogStep = 1e-3;
+                                             std::vector<std::vector<double>>& slopes) const;
 
  private:
+  multilayer::Section with_moduli(const std::vector<double>& moduli) const;
+
   multilayer::Section section_;
   multilayer::PreparedGeometry geometry_;
-  bool homogeneous_ = true;  // no spring interface: deflections scale as 1/E
 };
 
 }  // namespace kestral::backcalc

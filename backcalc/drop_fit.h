@@ -27,6 +27,13 @@
 // that E_k / f to E_k f (f = 1 + range / 100) fits the bowl within its
 // noise. delta_k is capped at ln(max_k / min_k) (no direction the bowl does
 // not see gives more than the bounds' span). Fixed moduli: 0.
+//
+// Status: "poor_fit" when rms_percent exceeds the survey's max_rms_percent
+// (the layer model does not suit the bowl: the moduli say little, whatever
+// the bounds); else "at_bound:<layer>[+<layer>]" when a searched modulus
+// ends on a bound; else "converged". A drop whose misfit is not a finite
+// number at the seed (a bowl out of scale with its load by hundreds of
+// orders) fails, "failed:misfit", rather than report an infinite misfit.
 #pragma once
 
 #include <string>
@@ -41,7 +48,7 @@ inline constexpr int kMaxFitIterations = 100;
 
 struct DropFit {
   bool fitted = false;              // moduli, ranges, misfit and bowl hold values
-  std::string status;               // "converged", "at_bound:<layer>[+<layer>]", "failed:<reason>"
+  std::string status;               // "converged", "at_bound:<layer>[+<layer>]", "poor_fit", "failed:<reason>"
   std::string message;              // for a failure: what went wrong, one line
   std::vector<double> moduli;       // MPa, one per layer
   std::vector<double> range_percent;// one per layer

@@ -57,6 +57,7 @@ struct Survey {
   std::vector<Drop> drops;               // input order: "drops", then the CSV file's
   double tolerance = 1e-6;               // asked of the engine
   double noise = 0.001;                  // measurement noise of a deflection, mm (1 um)
+  double max_rms_percent = 2.0;          // a fit with a larger misfit is a poor one
   nlohmann::ordered_json echo;           // as understood, defaults filled in
 };
 

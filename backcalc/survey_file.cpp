@@ -23,10 +23,6 @@ using analyse::place_of_key;
 using nlohmann::json;
 using nlohmann::ordered_json;
 
-// The engine solves moduli up to 1e8 apart; the bounds of a search keep a
-// factor 10 inside, for the steps that take the slopes.
-constexpr double kMaxModulusSpan = 1e7;
-
 struct Reader {
   FieldReader fields;
   Survey& survey;
@@ -152,19 +148,18 @@ struct Reader {
   }
 
   // Every modulus the search may reach must keep within the engine's ratio
-  // of the largest to the smallest modulus, with a margin for the steps
-  // that take the slopes.
+  // of the largest to the smallest modulus.
   void check_modulus_span() const {
     std::size_t low = 0, high = 0;
     for (std::size_t k = 1; k < survey.moduli.size(); ++k) {
       if (survey.moduli[k].min < survey.moduli[low].min) low = k;
       if (survey.moduli[k].max > survey.moduli[high].max) high = k;
     }
-    if (survey.moduli[high].max <= kMaxModulusSpan * survey.moduli[low].min) return;
+    if (multilayer::moduli_within_ratio(survey.moduli[low].min, survey.moduli[high].max)) return;
     const double factor = survey.units.stress_factor();
     fields.fail("layers", "the moduli may range from " + number_text(survey.moduli[low].min / factor) + " (" + place_of_element("layers", low) +
                               ") to " + number_text(survey.moduli[high].max / factor) + " (" + place_of_element("layers", high) +
-                              "), more than 1e7 times apart");
+                              "), more than " + number_text(multilayer::kMaxModulusRatio) + " times apart");
   }
 
   void read_plate(const json& plate) {
@@ -281,7 +276,8 @@ Survey read_survey(const nlohmann::json& document, const std::string& source, co
   survey.source = source;
   Reader reader{FieldReader(source), survey};
   const FieldReader& fields = reader.fields;
-  fields.expect_object(document, "", {"units", "layers", "plate", "sensors", "drops", "drops_csv", "tolerance", "noise"});
+  fields.expect_object(document, "", {"units", "layers", "plate", "sensors", "drops", "drops_csv", "tolerance", "noise",
+                                    "max_rms_percent"});
   reader.read_units(FieldReader::member(document, "units"));
   reader.read_layers(fields.required(document, "", "layers"));
   reader.read_plate(fields.required(document, "", "plate"));
@@ -298,6 +294,10 @@ Survey read_survey(const nlohmann::json& document, const std::string& source, co
     survey.noise = reader.in_engine_units(reader.positive(*noise, "noise"), deflection, "noise");
   }
   survey.echo["noise"] = survey.noise / deflection;
+  if (const json* max_rms = FieldReader::member(document, "max_rms_percent")) {
+    survey.max_rms_percent = reader.positive(*max_rms, "max_rms_percent");
+  }
+  survey.echo["max_rms_percent"] = survey.max_rms_percent;
   const json* drops = FieldReader::member(document, "drops");
   const json* drops_csv = FieldReader::member(document, "drops_csv");
   if (drops == nullptr && drops_csv == nullptr) fields.fail("drops", "missing: give \"drops\", \"drops_csv\" or both");

@@ -143,12 +143,52 @@ TEST(DropFit, AModulusBeyondItsBoundsEndsOnTheBound) {
   const std::vector<double> bowl = engine_bowl(survey, layers);
   // The base may not exceed 200 MPa, though the bowl was made with 300.
   survey = survey_of({{150, 0.35, 3000, 2000, 500, 20000}, {300, 0.35, 300, 100, 30, 200}, {0, 0.45, 80, 50, 10, 1000}});
+  survey.max_rms_percent = 100.0;  // the status names the bound, whatever the misfit
   const BowlModel model(survey.section, survey.plate_radius, survey.sensors, survey.tolerance);
   const DropFit fit = fit_drop(model, survey, drop_of(bowl));
   ASSERT_TRUE(fit.fitted) << fit.message;
   EXPECT_EQ(fit.status, "at_bound:2");
   EXPECT_NEAR(fit.moduli[1], 200.0, 200.0 * 1e-9);
   EXPECT_GT(fit.rms_percent, 1e-3);  // the bowl is no longer matched exactly
+
+  // A misfit above max_rms_percent makes it a poor fit, bound or not, with
+  // the same moduli; a misfit equal to it does not.
+  survey.max_rms_percent = fit.rms_percent;
+  EXPECT_EQ(fit_drop(model, survey, drop_of(bowl)).status, "at_bound:2");
+  survey.max_rms_percent = std::nextafter(fit.rms_percent, 0.0);
+  const DropFit poor = fit_drop(model, survey, drop_of(bowl));
+  EXPECT_EQ(poor.status, "poor_fit");
+  EXPECT_EQ(poor.moduli, fit.moduli);
+}
+
+TEST(DropFit, ABowlOutOfScaleWithItsLoadFailsOrFitsPoorlyNeverWithoutANumber) {
+  const RecoveryCase& c = kRecoveryCases[0];
+  const Survey survey = survey_of(c.layers);
+  const BowlModel model(survey.section, survey.plate_radius, survey.sensors, survey.tolerance);
+  const std::vector<double> clean = engine_bowl(survey, c.layers);
+  struct Scaled {
+    double deflections, load;
+    const char* status;
+  };
+  // Deflections 1e-300 times too small or a load 1e300 times too large
+  // overflow the relative misfit; 1e300 times too large, the bowl is flat
+  // to the search and nowhere near.
+  for (const Scaled& scaled : std::vector<Scaled>{{1e-300, 1.0, "failed:misfit"}, {1.0, 1e300, "failed:misfit"}, {1e300, 1.0, "poor_fit"}}) {
+    SCOPED_TRACE(scaled.status);
+    std::vector<double> bowl = clean;
+    for (double& d : bowl) d *= scaled.deflections;
+    Drop drop = drop_of(bowl);
+    drop.load *= scaled.load;
+    const DropFit fit = fit_drop(model, survey, drop);
+    EXPECT_EQ(fit.status, scaled.status) << fit.message;
+    if (!fit.fitted) {
+      EXPECT_EQ(fit.message, "at the seed moduli: the misfit is not a finite number: the deflections are out of scale with the load");
+      continue;
+    }
+    EXPECT_TRUE(std::isfinite(fit.rms_percent));
+    for (double range : fit.range_percent) EXPECT_TRUE(std::isfinite(range)) << range;
+    for (double d : fit.fit) EXPECT_TRUE(std::isfinite(d)) << d;
+  }
 }
 
 TEST(DropFit, RangesGrowWhereTheBowlCannotTellTheModuliApart) {

@@ -54,6 +54,7 @@ TEST(SurveyFile, IsUnderstoodInEngineUnitsWithDefaults) {
   EXPECT_DOUBLE_EQ(survey.drops[0].deflections[0], 412.1 * 0.0254);
   EXPECT_DOUBLE_EQ(survey.tolerance, 1e-6);
   EXPECT_DOUBLE_EQ(survey.noise, 0.001);
+  EXPECT_DOUBLE_EQ(survey.max_rms_percent, 2.0);
   EXPECT_EQ(survey.layer_labels, (std::vector<std::string>{"asphalt", "base", "subgrade"}));
   EXPECT_EQ(survey.echo["layers"][1]["E"]["seed"].get<double>(), std::sqrt(30.0) * std::sqrt(3000.0));
   EXPECT_EQ(survey.echo["units"]["deflection"], "mil");
@@ -80,7 +81,7 @@ const std::vector<FileError> kFileErrors{
     {"/layers/0/E/max", 400, "s.json: layers[0].E.max: is 400, must be above min (500)"},
     {"/layers/0/E/seed", 25000, "s.json: layers[0].E.seed: is 25000, must be within min and max (500 to 20000)"},
     {"/layers/0/E/start", 1, "s.json: layers[0].E.start: unknown key"},
-    {"/layers/0/E/max", 1e9, "s.json: layers: the moduli may range from 30 (layers[1]) to 1e+09 (layers[0]), more than 1e7 times apart"},
+    {"/layers/0/E/max", 3.1e9, "s.json: layers: the moduli may range from 30 (layers[1]) to 3.1e+09 (layers[0]), more than 1e+08 times apart"},
     {"/layers/1/name", "asphalt", "s.json: layers[1].name: is \"asphalt\", the name of layers[0] too"},
     {"/layers/1/name", "", "s.json: layers[1].name: is empty"},
     {"/layers/1/thickness", nullptr, "s.json: layers[1].thickness: missing (only the last layer, the half-space, has none)"},
@@ -95,6 +96,7 @@ const std::vector<FileError> kFileErrors{
     {"/sensors", {0}, "s.json: sensors: 1 sensors cannot determine 2 searched moduli"},
     {"/tolerance", 0.5, "s.json: tolerance: is 0.5, must be above 1e-14 and at most 0.01"},
     {"/noise", 0, "s.json: noise: is 0, must be above 0"},
+    {"/max_rms_percent", -2, "s.json: max_rms_percent: is -2, must be above 0"},
     {"/drops", nullptr, "s.json: drops: missing: give \"drops\", \"drops_csv\" or both"},
     {"/drops", nlohmann::json::array(), "s.json: drops: none given: \"drops\" is empty and the CSV drop file holds none"},
     {"/drops/0/id", nullptr, "s.json: drops[0].id: missing"},

@@ -1,7 +1,7 @@
 // Whole runs of kestral-backcalc: the table on standard output and in a
-// file, JSON, a failed drop (its row, its line, status 1), a survey that
-// fails (one line, nothing written), usage errors, and the same table for
-// any -j.
+// file, JSON, a failed drop (its row, its line, status 1), a poor fit (its
+// status, no failure), a survey that fails (one line, nothing written),
+// usage errors, and the same table for any -j.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -48,9 +48,23 @@ TEST(BackcalcRun, TableOnStandardOutputWithAFailedDropSaidSo) {
   ASSERT_EQ(lines.size(), 5u);
   EXPECT_EQ(lines[0], kHeader);
   EXPECT_EQ(lines[3], "0+020,40000,,,,,,,,0,failed:deflection,,,,,");
-  for (int row : {1, 2, 4}) {
-    EXPECT_NE(lines[static_cast<std::size_t>(row)].find(",converged,"), std::string::npos) << lines[static_cast<std::size_t>(row)];
-  }
+  // Misfits of 1.9, 2.2 and 2.3 % against the default max_rms_percent, 2.
+  EXPECT_NE(lines[1].find(",converged,"), std::string::npos) << lines[1];
+  EXPECT_NE(lines[2].find(",poor_fit,"), std::string::npos) << lines[2];
+  EXPECT_NE(lines[4].find(",poor_fit,"), std::string::npos) << lines[4];
+}
+
+TEST(BackcalcRun, APoorFitIsToldInItsRowButIsNoFailure) {
+  ScratchFolder folder;
+  std::string survey = kSurvey;
+  survey.replace(survey.find("\"drops_csv\""), std::string("\"drops_csv\": \"bowls.csv\"").size(), "\"max_rms_percent\": 1.5");
+  write_text(folder / "s.json", survey);
+  const ProgramRun run = run_program_in(folder.path(), kBackcalc, {"s.json"});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.errors, "");
+  const std::vector<std::string> lines = split_lines(run.console);
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_NE(lines[1].find(",poor_fit,"), std::string::npos) << lines[1];
 }
 
 TEST(BackcalcRun, AnyThreadCountGivesTheSameTableAndJsonCarriesTheSurvey) {
@@ -64,7 +78,8 @@ TEST(BackcalcRun, AnyThreadCountGivesTheSameTableAndJsonCarriesTheSurvey) {
   EXPECT_EQ(table["problem"]["drops"].size(), 4u);
   EXPECT_EQ(table["problem"]["drops_csv"], "bowls.csv");
   EXPECT_TRUE(table["columns"]["E_base"][2].is_null());
-  EXPECT_EQ(table["columns"]["status"][3], "converged");
+  EXPECT_EQ(table["columns"]["status"][0], "converged");
+  EXPECT_EQ(table["problem"]["max_rms_percent"], 2.0);
 }
 
 TEST(BackcalcRun, OutputFileReplacedOnlyByAWholeTable) {
