@@ -1,27 +1,18 @@
 #include "analyse/legacy_problem.h"
 
-#include <charconv>
 #include <cmath>
 #include <string>
 
 #include "driver/dual_wheel.h"
 #include "driver/layer_search.h"
-#include "driver/legacy_problem_reading.h"
+#include "driver/legacy_problem_reader.h"
+#include "format/shortest_text.h"
 
 namespace kestral::analyse {
 namespace {
 
 using multilayer::Side;
 using nlohmann::ordered_json;
-
-// The value as typed: the shortest decimal text of the float, read as a
-// double.
-double as_typed(float value) {
-  const std::string text = shortest_text(value);
-  double result = 0.0;
-  std::from_chars(text.data(), text.data() + text.size(), result);
-  return result;
-}
 
 // The side that keeps a point, legacy-placed inside layer `layer` (1-based),
 // in that layer should the engine find it on the nearest interface.
@@ -63,11 +54,11 @@ Problem read_legacy_problem(const std::filesystem::path& problem_path) {
   double depth = 0.0;
   for (int k = 0; k < layers.n; ++k) {
     multilayer::Layer layer;
-    layer.modulus = as_typed(layers.E[k]);
-    layer.poisson = as_typed(layers.Mu[k]);
+    layer.modulus = typed_double(layers.E[k]);
+    layer.poisson = typed_double(layers.Mu[k]);
     ordered_json echo = {{"E", layer.modulus}, {"nu", layer.poisson}};
     if (k + 1 < layers.n) {
-      layer.thickness = as_typed(layers.H[k]);
+      layer.thickness = typed_double(layers.H[k]);
       depth += layer.thickness;
       interface_depths.push_back(depth);
       echo["thickness"] = layer.thickness;
@@ -88,14 +79,14 @@ Problem read_legacy_problem(const std::filesystem::path& problem_path) {
     for (int wheel = 0; wheel < wheels; ++wheel) {
       LoadInput wheel_load;
       wheel_load.x = wheel == 0 ? 0.0 : static_cast<double>(kDualWheelSpacing);
-      wheel_load.force = as_typed(load.P);
-      wheel_load.pressure = as_typed(load.q);
+      wheel_load.force = typed_double(load.P);
+      wheel_load.pressure = typed_double(load.q);
       problem.loads.push_back(wheel_load);
       loads_echo.push_back({{"x", wheel_load.x}, {"y", 0.0}, {"load", wheel_load.force}, {"pressure", wheel_load.pressure}});
     }
     for (int i = 0; i < points.NP; ++i) {
-      const double x = as_typed(points.R[i]);
-      const double z_typed = as_typed(points.Z[i]);
+      const double x = typed_double(points.R[i]);
+      const double z_typed = typed_double(points.Z[i]);
       const LayerOfDepth where = layer_of_depth(layers, points.Z[i]);
       multilayer::Point point{x, 0.0, z_typed, Side::both};
       if (where.on_interface) {

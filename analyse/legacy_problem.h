@@ -3,7 +3,7 @@
 // again at full accuracy.
 //
 // Both files go through the legacy programs' own reader
-// (driver/legacy_problem_reading.h), so every rejection has the legacy
+// (driver/legacy_problem_reader.h), so every rejection has the legacy
 // message (`KESTRAL.in: Poisson's ratio Mu(1) (item 3) is 0.6, must be 0 to
 // 0.5`): a device, FIFO or file over 4 MiB is refused at once, and the
 // quadrature rules must be Gauss-Legendre rules, though they are not used. The legacy limits of

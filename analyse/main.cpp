@@ -13,19 +13,21 @@
 
 #include "analyse/command_inputs.h"
 #include "analyse/csv_writer.h"
-#include "analyse/json_fields.h"
 #include "analyse/json_writer.h"
 #include "analyse/legacy_problem.h"
 #include "analyse/problem_file.h"
-#include "analyse/progress.h"
+#include "analyse/progress_line.h"
 #include "analyse/run_problem.h"
 #include "analyse/table_digits.h"
+#include "analyse/work_progress.h"
 #include "files/file_replacement.h"
 #include "files/temporary_files.h"
+#include "format/shortest_text.h"
 
 namespace {
 
 using namespace kestral::analyse;
+using kestral::shortest_text;
 
 constexpr int kUsageError = 2;
 constexpr int kMaxJobs = 256;
@@ -72,8 +74,10 @@ int run(const CommandLine& command) {
     const bool to_file = !command.output.empty();
     if (to_file) kestral::files::open_or_throw(file, command.output);
 
-    ProgressLine progress(ProgressLine::terminal_for(problem.points.size()), problem.points.size());
-    settings.progress = [&progress](std::size_t done, std::size_t) { progress.update(done); };
+    // Shown on a terminal by the work done, whatever the number of points: a
+    // few far points over thin layers may take longer than a large grid.
+    WorkProgress progress(ProgressLine::terminal_for(problem.points.size(), 0), problem.points.size());
+    settings.work = progress.counter();
     ResultTable table = analyse_to_table(problem, settings);
     progress.finish();
     if (command.microstrain) strains_in_microstrain(table);
@@ -145,7 +149,7 @@ int main(int argc, char** argv) {
   if (tolerance->count() > 0) {
     command.tolerance_given = true;
     if (!tolerance_allowed(command.tolerance)) {
-      return usage_error("--tolerance is " + number_text(command.tolerance) + ", must be " + kToleranceLimits);
+      return usage_error("--tolerance is " + shortest_text(command.tolerance) + ", must be " + kToleranceLimits);
     }
   }
   if (jobs->count() > 0 && (command.jobs < 1 || command.jobs > kMaxJobs)) {

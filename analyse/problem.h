@@ -59,4 +59,7 @@ struct Problem {
   }
 };
 
+// The engine's loads: Load::from_force for a load given by its force.
+std::vector<multilayer::Load> engine_loads(const Problem& problem);
+
 }  // namespace kestral::analyse

@@ -5,8 +5,9 @@
 #include <numbers>
 #include <utility>
 
+#include "analyse/field_reader.h"
 #include "analyse/json_document.h"
-#include "analyse/json_fields.h"
+#include "format/shortest_text.h"
 #include "multilayer/analysis.h"
 
 namespace kestral::analyse {
@@ -20,7 +21,7 @@ using multilayer::Side;
 // A limit of the engine as the messages show it: "1e8", "1e-3".
 std::string limit_text(double limit) {
   const int exponent = static_cast<int>(std::lround(std::log10(limit)));
-  return std::pow(10.0, exponent) == limit ? "1e" + std::to_string(exponent) : number_text(limit);
+  return std::pow(10.0, exponent) == limit ? "1e" + std::to_string(exponent) : shortest_text(limit);
 }
 
 struct Reader {
@@ -31,7 +32,7 @@ struct Reader {
   template <typename Test>
   double checked(const json& value, const std::string& place, Test ok, const char* limits) const {
     const double number = fields.number(value, place);
-    if (!ok(number)) fields.fail(place, "is " + number_text(number) + ", must be " + limits);
+    if (!ok(number)) fields.fail(place, "is " + shortest_text(number) + ", must be " + limits);
     return number;
   }
 
@@ -39,7 +40,7 @@ struct Reader {
   // finite double.
   double in_engine_units(double value, double factor, const std::string& place) const {
     const double converted = value * factor;
-    if (!std::isfinite(converted)) fields.fail(place, "is " + number_text(value) + ", beyond the range of a double once converted to mm or N");
+    if (!std::isfinite(converted)) fields.fail(place, "is " + shortest_text(value) + ", beyond the range of a double once converted to mm or N");
     return converted;
   }
 
@@ -50,7 +51,7 @@ struct Reader {
   double coordinate(const json& value, const std::string& place) const {
     const double number = fields.number(value, place);
     if (!(std::abs(number) <= coordinate_limit())) {
-      fields.fail(place, "is " + number_text(number) + ", must be at most " + number_text(coordinate_limit()) + " in size");
+      fields.fail(place, "is " + shortest_text(number) + ", must be at most " + shortest_text(coordinate_limit()) + " in size");
     }
     return number;
   }
@@ -129,73 +130,6 @@ struct Reader {
       echo.push_back(layer_echo);
     }
     problem.echo["layers"] = echo;
-    check_modulus_ratio(layers);
-  }
-
-  // The engine solves moduli at most kMaxModulusRatio apart; name the later of the two
-  // extremes, against the earlier.
-  void check_modulus_ratio(const json& layers) const {
-    const auto& stack = problem.section.layers;
-    std::size_t low = 0, high = 0;
-    for (std::size_t k = 1; k < stack.size(); ++k) {
-      if (stack[k].modulus < stack[low].modulus) low = k;
-      if (stack[k].modulus > stack[high].modulus) high = k;
-    }
-    if (multilayer::moduli_within_ratio(stack[low].modulus, stack[high].modulus)) return;
-    const std::size_t later = std::max(low, high), earlier = std::min(low, high);
-    const auto E = [&layers](std::size_t k) { return number_text(layers[k]["E"].get<double>()); };
-    fields.fail(place_of_key(place_of_element("layers", later), "E"),
-                "is " + E(later) + ", more than " + limit_text(multilayer::kMaxModulusRatio) + " times " + (later == high ? "that" : "less than that") + " of layers[" +
-                    std::to_string(earlier) + "] (" + E(earlier) + ")");
-  }
-
-  // The largest load radius (mm), once the loads are read: the engine's unit
-  // of length for its limits.
-  double largest_radius() const {
-    double radius = 0.0;
-    for (const LoadInput& load : problem.loads) {
-      radius = std::max(radius, load.by_force ? multilayer::Load::from_force(0, 0, load.force, load.pressure).radius : load.radius);
-    }
-    return radius;
-  }
-
-  // The engine reaches kMaxRadiiFromOrigin load radii from the origin: loads, points and
-  // the depth of the last interface.
-  void check_reach(double value, const std::string& place) const {
-    const double radius = largest_radius();
-    if (multilayer::within_reach(value * problem.units.length_factor(), radius)) return;
-    fields.fail(place, "is " + number_text(value) + ", more than " + limit_text(multilayer::kMaxRadiiFromOrigin) + " load radii (" +
-                           number_text(radius / problem.units.length_factor()) + ") from the origin");
-  }
-
-  void check_loads_and_depth_reach() const {
-    for (std::size_t j = 0; j < problem.loads.size(); ++j) {
-      const double length = problem.units.length_factor();
-      check_reach(problem.loads[j].x / length, place_of_key(place_of_element("loads", j), "x"));
-      check_reach(problem.loads[j].y / length, place_of_key(place_of_element("loads", j), "y"));
-    }
-    const double radius = largest_radius();
-    double depth = 0.0;
-    for (std::size_t k = 0; k + 1 < problem.section.layers.size(); ++k) {
-      depth += problem.section.layers[k].thickness;
-      if (multilayer::within_reach(depth, radius)) continue;
-      const double length = problem.units.length_factor();
-      fields.fail(place_of_key(place_of_element("layers", k), "thickness"),
-                  "puts the bottom of the layer " + number_text(depth / length) + " deep, more than " + limit_text(multilayer::kMaxRadiiFromOrigin) + " load radii (" +
-                      number_text(radius / length) + ")");
-    }
-  }
-
-  // The engine needs every finite layer at least kMinThicknessOverRadius of the largest load
-  // radius thick.
-  void check_thin_layers(const json& layers) const {
-    const double radius = largest_radius();
-    for (std::size_t k = 0; k + 1 < problem.section.layers.size(); ++k) {
-      if (multilayer::thick_enough(problem.section.layers[k].thickness, radius)) continue;
-      fields.fail(place_of_key(place_of_element("layers", k), "thickness"),
-                  "is " + number_text(layers[k]["thickness"].get<double>()) +
-                      ", less than " + limit_text(multilayer::kMinThicknessOverRadius) + " of the largest load radius (" + number_text(radius / problem.units.length_factor()) + ")");
-    }
   }
 
   void read_loads(const json& loads) {
@@ -234,10 +168,10 @@ struct Reader {
       // sqrt(load / (pi pressure)) that overflows, is the pressure's fault:
       // say so here, before the radius blames a layer or a point.
       if (!std::isnormal(load.pressure)) {
-        fields.fail(place_of_key(place, "pressure"), "is " + number_text(pressure) + ", below the range of double precision");
+        fields.fail(place_of_key(place, "pressure"), "is " + shortest_text(pressure) + ", below the range of double precision");
       }
       if (load.by_force && !std::isfinite(multilayer::Load::from_force(0, 0, load.force, load.pressure).radius)) {
-        fields.fail(place_of_key(place, "pressure"), "is " + number_text(pressure) + ": the contact radius of the load " +
+        fields.fail(place_of_key(place, "pressure"), "is " + shortest_text(pressure) + ": the contact radius of the load " +
                                                          "at this pressure is beyond the range of double precision");
       }
       problem.loads.push_back(load);
@@ -255,7 +189,7 @@ struct Reader {
   double depth(const json& value, const std::string& place) const {
     const double z = fields.number(value, place);
     if (!(z >= 0.0 && z <= coordinate_limit())) {
-      fields.fail(place, "is " + number_text(z) + ", must be 0 to " + number_text(coordinate_limit()) + " (down from the surface)");
+      fields.fail(place, "is " + shortest_text(z) + ", must be 0 to " + shortest_text(coordinate_limit()) + " (down from the surface)");
     }
     return z;
   }
@@ -271,9 +205,6 @@ struct Reader {
       const double x = optional_coordinate(object, place, "x");
       const double y = optional_coordinate(object, place, "y");
       const double z = depth(fields.required(object, place, "z"), place_of_key(place, "z"));
-      check_reach(x, place_of_key(place, "x"));
-      check_reach(y, place_of_key(place, "y"));
-      check_reach(z, place_of_key(place, "z"));
       const Side point_side = side(object, place);
       add_point(x, y, z, point_side);
       echo.push_back({{"x", x}, {"y", y}, {"z", z}, {"side", side_name(point_side)}});
@@ -289,7 +220,6 @@ struct Reader {
     for (std::size_t i = 0; i < values.size(); ++i) {
       const std::string element = place_of_element(place, i);
       result.push_back(is_depth ? depth(values[i], element) : coordinate(values[i], element));
-      check_reach(result.back(), element);
     }
     return result;
   }
@@ -314,8 +244,75 @@ struct Reader {
     problem.echo["grid"] = {{"x", xs}, {"y", ys}, {"z", zs}, {"side", side_name(grid_side)}};
   }
 
+  // The engine's check of its limits (modulus ratio, thin layers, reach),
+  // its place named in this file: `layers[1].E`, `grid.z[3]`.
+  void check_engine_limits() const {
+    multilayer::Options options;
+    options.tolerance = problem.tolerance;
+    try {
+      multilayer::validate_problem(problem.section, engine_loads(problem), problem.points, options);
+    } catch (const multilayer::InvalidProblem& error) {
+      refuse(error);
+    }
+  }
+
+  [[noreturn]] void refuse(const multilayer::InvalidProblem& error) const {
+    using Check = multilayer::ProblemPlace::Check;
+    using Item = multilayer::ProblemPlace::Item;
+    const multilayer::ProblemPlace& at = error.place();
+    const double length = problem.units.length_factor();
+    const std::string radius = shortest_text(at.largest_radius / length);
+    const auto layer_value = [this](std::size_t k, const char* key) {
+      return shortest_text(problem.echo["layers"][k][key].get<double>());
+    };
+    const auto layer_place = [](std::size_t k, const char* key) { return place_of_key(place_of_element("layers", k), key); };
+    if (at.check == Check::modulus_ratio) {
+      // Name the later of the two extremes, against the earlier.
+      const std::size_t later = std::max(at.index, at.other), earlier = std::min(at.index, at.other);
+      fields.fail(layer_place(later, "E"), "is " + layer_value(later, "E") + ", more than " + limit_text(multilayer::kMaxModulusRatio) +
+                                               " times " + (later == at.other ? "that" : "less than that") + " of layers[" +
+                                               std::to_string(earlier) + "] (" + layer_value(earlier, "E") + ")");
+    }
+    if (at.check == Check::thin_layer) {
+      fields.fail(layer_place(at.index, "thickness"), "is " + layer_value(at.index, "thickness") + ", less than " +
+                                                          limit_text(multilayer::kMinThicknessOverRadius) +
+                                                          " of the largest load radius (" + radius + ")");
+    }
+    if (at.check == Check::reach && at.item == Item::layer) {
+      fields.fail(layer_place(at.index, "thickness"), "puts the bottom of the layer " + shortest_text(at.value / length) +
+                                                          " deep, more than " + limit_text(multilayer::kMaxRadiiFromOrigin) +
+                                                          " load radii (" + radius + ")");
+    }
+    if (at.check == Check::reach && (at.item == Item::load || at.item == Item::point)) {
+      const auto [place, value] = at.item == Item::load ? load_value(at.index, at.quantity) : point_value(at.index, at.quantity);
+      fields.fail(place, "is " + shortest_text(value) + ", more than " + limit_text(multilayer::kMaxRadiiFromOrigin) +
+                             " load radii (" + radius + ") from the origin");
+    }
+    throw ProblemError(problem.source + ": " + error.what());
+  }
+
+  // The place and the value as given of a load's x or y.
+  std::pair<std::string, double> load_value(std::size_t j, std::string_view axis) const {
+    const std::string key(axis);
+    return {place_of_key(place_of_element("loads", j), key), problem.echo["loads"][j][key].get<double>()};
+  }
+
+  // The place and the value as given of a point's x, y or z: in `points`,
+  // or on the axis of the grid it was built from (x, then y, then z).
+  std::pair<std::string, double> point_value(std::size_t i, std::string_view axis) const {
+    const std::size_t a = axis == "x" ? 0 : axis == "y" ? 1 : 2;
+    const double value = problem.coordinates[i][a];
+    const std::string key(axis);
+    const std::size_t listed = problem.echo.contains("points") ? problem.echo["points"].size() : 0;
+    if (i < listed) return {place_of_key(place_of_element("points", i), key), value};
+    const ordered_json& grid = problem.echo["grid"];
+    const std::size_t g = i - listed, ny = grid["y"].size(), nz = grid["z"].size();
+    const std::size_t on_axis[3] = {g / (ny * nz), g / nz % ny, g % nz};
+    return {place_of_element(place_of_key("grid", key), on_axis[a]), value};
+  }
+
   [[noreturn]] void too_many_points(double count) const {
-    fields.fail("points", "the problem has " + number_text(count) + " points (points and grid), more than the limit of " +
+    fields.fail("points", "the problem has " + shortest_text(count) + " points (points and grid), more than the limit of " +
                               std::to_string(kMaxProblemPoints));
   }
 
@@ -369,7 +366,7 @@ void read_interface(const FieldReader& fields, const Units& units, const nlohman
   fields.expect_object(value, place, {"spring"});
   const std::string spring_place = place_of_key(place, "spring");
   const double stiffness = fields.number(fields.required(value, place, "spring"), spring_place);
-  if (!(stiffness >= 0.0)) fields.fail(spring_place, "is " + number_text(stiffness) + ", must be 0 or more");
+  if (!(stiffness >= 0.0)) fields.fail(spring_place, "is " + shortest_text(stiffness) + ", must be 0 or more");
   interface.kind = InterfaceKind::spring;
   interface.spring_stiffness = stiffness * units.stress_factor() / units.length_factor();
   echo = {{"spring", stiffness}};
@@ -384,8 +381,6 @@ Problem read_problem(const nlohmann::json& document, const std::string& source) 
   reader.read_units(FieldReader::member(document, "units"));
   reader.read_layers(fields.required(document, "", "layers"));
   reader.read_loads(fields.required(document, "", "loads"));
-  reader.check_thin_layers(document["layers"]);
-  reader.check_loads_and_depth_reach();
   const json* points = FieldReader::member(document, "points");
   const json* grid = FieldReader::member(document, "grid");
   if (points == nullptr && grid == nullptr) fields.fail("points", "missing: give \"points\", \"grid\" or both");
@@ -396,6 +391,7 @@ Problem read_problem(const nlohmann::json& document, const std::string& source) 
     problem.tolerance = reader.checked(*tolerance, "tolerance", tolerance_allowed, kToleranceLimits);
   }
   problem.echo["tolerance"] = problem.tolerance;
+  reader.check_engine_limits();
   return problem;
 }
 

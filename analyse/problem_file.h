@@ -15,7 +15,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "analyse/json_fields.h"
+#include "analyse/field_reader.h"
 #include "analyse/problem.h"
 
 namespace kestral::analyse {

@@ -6,18 +6,6 @@
 
 namespace kestral::analyse {
 
-std::vector<multilayer::Load> engine_loads(const Problem& problem) {
-  std::vector<multilayer::Load> loads;
-  for (const LoadInput& load : problem.loads) {
-    if (load.by_force) {
-      loads.push_back(multilayer::Load::from_force(load.x, load.y, load.force, load.pressure));
-    } else {
-      loads.push_back(multilayer::Load{load.x, load.y, load.radius, load.pressure});
-    }
-  }
-  return loads;
-}
-
 void analyse_in_blocks(const Problem& problem, const RunSettings& settings,
                        const std::function<void(const std::vector<multilayer::Result>&)>& take) {
   if (problem.points.empty()) return;
@@ -26,6 +14,7 @@ void analyse_in_blocks(const Problem& problem, const RunSettings& settings,
   options.tolerance = settings.tolerance.value_or(problem.tolerance);
   options.threads = settings.threads;
   options.cancel = settings.cancel;
+  options.work = settings.work;
   const std::size_t total = problem.points.size();
   std::vector<multilayer::Point> block;
   std::vector<multilayer::Result> rows;
@@ -47,7 +36,7 @@ void analyse_in_blocks(const Problem& problem, const RunSettings& settings,
   }
 }
 
-std::vector<multilayer::Result> analyse_problem(const Problem& problem, const RunSettings& settings) {
+std::vector<multilayer::Result> analyse_rows(const Problem& problem, const RunSettings& settings) {
   std::vector<multilayer::Result> all;
   analyse_in_blocks(problem, settings, [&all](const std::vector<multilayer::Result>& rows) {
     all.insert(all.end(), rows.begin(), rows.end());

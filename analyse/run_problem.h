@@ -27,10 +27,10 @@ struct RunSettings {
   // When set and raised by another thread, the run stops within a block and
   // throws multilayer::Cancelled (an interrupted Python call).
   const std::atomic<bool>* cancel = nullptr;
+  // When set, advanced by the engine as it works (a progress line by the
+  // work done: work_progress.h).
+  multilayer::WorkCounter* work = nullptr;
 };
-
-// The engine's loads: Load::from_force for a load given by its force.
-std::vector<multilayer::Load> engine_loads(const Problem& problem);
 
 // The engine's rows for every point, in point order (Result::point indexes
 // problem.points), handed to `take` block by block. A problem the engine
@@ -40,7 +40,7 @@ void analyse_in_blocks(const Problem& problem, const RunSettings& settings,
                        const std::function<void(const std::vector<multilayer::Result>&)>& take);
 
 // All the rows at once.
-std::vector<multilayer::Result> analyse_problem(const Problem& problem, const RunSettings& settings);
+std::vector<multilayer::Result> analyse_rows(const Problem& problem, const RunSettings& settings);
 
 // The table of the rows, built block by block.
 ResultTable analyse_to_table(const Problem& problem, const RunSettings& settings);

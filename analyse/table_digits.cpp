@@ -4,16 +4,12 @@
 #include <cmath>
 #include <string_view>
 
+#include "format/shortest_text.h"
+
 namespace kestral::analyse {
 namespace {
 
 bool is_strain(std::string_view name) { return name == "strain_error" || (!name.empty() && name[0] == 'e'); }
-
-std::string shortest(double value) {
-  char buffer[64];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-  return std::string(buffer, result.ptr);
-}
 
 std::string significant(double value, int digits) {
   char buffer[64];
@@ -45,20 +41,20 @@ bool parse_table_digits(const std::string& text, TableDigits& digits) {
 std::string table_number(double value, double error, const TableDigits& digits) {
   switch (digits.mode) {
     case TableDigits::Mode::kAll:
-      return shortest(value);
+      return shortest_text(value);
     case TableDigits::Mode::kSignificant:
       return significant(value, digits.significant);
     case TableDigits::Mode::kEstimate:
       break;
   }
-  if (!(error > 0.0) || !std::isfinite(error) || value == 0.0) return shortest(value);
+  if (!(error > 0.0) || !std::isfinite(error) || value == 0.0) return shortest_text(value);
   // The decade above the estimate: its digit and all below are noise.
   const double quantum_exponent = std::ceil(std::log10(error));
   if (std::abs(value) < 0.5 * std::pow(10.0, quantum_exponent)) return "0";
   const double value_exponent = std::floor(std::log10(std::abs(value)));
   const double kept = value_exponent - quantum_exponent + 1.0;  // digits at or above the decade
   if (kept < 1.0) return significant(value, 1);
-  if (kept >= kMaxTableDigits) return shortest(value);
+  if (kept >= kMaxTableDigits) return shortest_text(value);
   return significant(value, static_cast<int>(kept));
 }
 

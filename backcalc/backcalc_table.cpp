@@ -4,8 +4,8 @@
 #include <limits>
 
 #include "analyse/csv_writer.h"
-#include "analyse/json_fields.h"
 #include "analyse/json_writer.h"
+#include "format/shortest_text.h"
 
 namespace kestral::backcalc {
 namespace {
@@ -39,7 +39,7 @@ analyse::ResultTable make_backcalc_table(const Survey& survey, const std::vector
   analyse::Column status;
   status.name = "status";
   status.is_text = true;
-  for (double offset : survey.sensor_offsets) bowl.push_back(numbers("fit_" + analyse::number_text(offset), rows));
+  for (double offset : survey.sensor_offsets) bowl.push_back(numbers("fit_" + shortest_text(offset), rows));
 
   const double stress = survey.units.stress_factor();
   const double deflection = deflection_factor(survey.deflection_unit);

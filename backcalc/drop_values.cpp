@@ -2,12 +2,11 @@
 
 #include <cmath>
 
-#include "analyse/json_fields.h"
+#include "format/shortest_text.h"
 
 namespace kestral::backcalc {
 namespace {
 
-using analyse::number_text;
 
 nlohmann::ordered_json echo_of(const GivenValue& value) {
   if (value.is_number) return value.number;
@@ -16,7 +15,7 @@ nlohmann::ordered_json echo_of(const GivenValue& value) {
 
 std::string value_fault(const std::string& what, const GivenValue& value) {
   if (!value.is_number) return what + " is not a number (\"" + value.text + "\")";
-  if (!(value.number > 0.0)) return what + " is " + number_text(value.number) + ", must be above 0";
+  if (!(value.number > 0.0)) return what + " is " + shortest_text(value.number) + ", must be above 0";
   return {};
 }
 
@@ -45,10 +44,10 @@ Drop make_drop(std::string id, std::string where, const GivenValue& load,
   // Values converted to engine units must stay finite and above 0.
   drop.load = load.number * scales.force;
   for (const GivenValue& value : deflections) drop.deflections.push_back(value.number * scales.deflection);
-  if (!std::isfinite(drop.load)) drop.fault = "load is " + number_text(load.number) + ", beyond the range of a double in N";
+  if (!std::isfinite(drop.load)) drop.fault = "load is " + shortest_text(load.number) + ", beyond the range of a double in N";
   for (std::size_t i = 0; i < drop.deflections.size() && drop.fault.empty(); ++i) {
     if (!(std::isfinite(drop.deflections[i]) && drop.deflections[i] > 0.0)) {
-      drop.fault = "deflection " + std::to_string(i + 1) + " is " + number_text(deflections[i].number) + ", out of the range of a double in mm";
+      drop.fault = "deflection " + std::to_string(i + 1) + " is " + shortest_text(deflections[i].number) + ", out of the range of a double in mm";
     }
   }
   return drop;

@@ -11,7 +11,7 @@
 
 #include <CLI/CLI.hpp>
 
-#include "analyse/progress.h"
+#include "analyse/progress_line.h"
 #include "backcalc/backcalc_table.h"
 #include "backcalc/backcalculate.h"
 #include "backcalc/survey_file.h"

@@ -8,16 +8,16 @@
 #include <iterator>
 
 #include "analyse/json_document.h"
-#include "analyse/json_fields.h"
+#include "analyse/field_reader.h"
 #include "analyse/problem.h"
 #include "analyse/problem_file.h"
 #include "backcalc/drops_csv.h"
+#include "format/shortest_text.h"
 
 namespace kestral::backcalc {
 namespace {
 
 using analyse::FieldReader;
-using analyse::number_text;
 using analyse::place_of_element;
 using analyse::place_of_key;
 using nlohmann::json;
@@ -29,14 +29,14 @@ struct Reader {
 
   double positive(const json& value, const std::string& place) const {
     const double number = fields.number(value, place);
-    if (!(number > 0.0)) fields.fail(place, "is " + number_text(number) + ", must be above 0");
+    if (!(number > 0.0)) fields.fail(place, "is " + shortest_text(number) + ", must be above 0");
     return number;
   }
 
   // A value times its unit's factor, which must stay a finite double.
   double in_engine_units(double value, double factor, const std::string& place) const {
     const double converted = value * factor;
-    if (!std::isfinite(converted)) fields.fail(place, "is " + number_text(value) + ", beyond the range of a double once converted");
+    if (!std::isfinite(converted)) fields.fail(place, "is " + shortest_text(value) + ", beyond the range of a double once converted");
     return converted;
   }
 
@@ -77,12 +77,12 @@ struct Reader {
     fields.expect_object(value, place, {"seed", "min", "max"});
     const double min = positive(fields.required(value, place, "min"), place_of_key(place, "min"));
     const double max = positive(fields.required(value, place, "max"), place_of_key(place, "max"));
-    if (!(max > min)) fields.fail(place_of_key(place, "max"), "is " + number_text(max) + ", must be above min (" + number_text(min) + ")");
+    if (!(max > min)) fields.fail(place_of_key(place, "max"), "is " + shortest_text(max) + ", must be above min (" + shortest_text(min) + ")");
     double seed = std::sqrt(min) * std::sqrt(max);
     if (const json* given = FieldReader::member(value, "seed")) {
       seed = fields.number(*given, place_of_key(place, "seed"));
       if (!(seed >= min && seed <= max)) {
-        fields.fail(place_of_key(place, "seed"), "is " + number_text(seed) + ", must be within min and max (" + number_text(min) + " to " + number_text(max) + ")");
+        fields.fail(place_of_key(place, "seed"), "is " + shortest_text(seed) + ", must be within min and max (" + shortest_text(min) + " to " + shortest_text(max) + ")");
       }
     }
     search.searched = true;
@@ -113,7 +113,7 @@ struct Reader {
         layer_echo["name"] = label;
       }
       const double nu = fields.number(fields.required(object, place, "nu"), place_of_key(place, "nu"));
-      if (!(nu >= 0.0 && nu <= 0.5)) fields.fail(place_of_key(place, "nu"), "is " + number_text(nu) + ", must be 0 to 0.5");
+      if (!(nu >= 0.0 && nu <= 0.5)) fields.fail(place_of_key(place, "nu"), "is " + shortest_text(nu) + ", must be 0 to 0.5");
       layer.poisson = nu;
       layer_echo["nu"] = nu;
       ordered_json modulus_echo;
@@ -157,9 +157,9 @@ struct Reader {
     }
     if (multilayer::moduli_within_ratio(survey.moduli[low].min, survey.moduli[high].max)) return;
     const double factor = survey.units.stress_factor();
-    fields.fail("layers", "the moduli may range from " + number_text(survey.moduli[low].min / factor) + " (" + place_of_element("layers", low) +
-                              ") to " + number_text(survey.moduli[high].max / factor) + " (" + place_of_element("layers", high) +
-                              "), more than " + number_text(multilayer::kMaxModulusRatio) + " times apart");
+    fields.fail("layers", "the moduli may range from " + shortest_text(survey.moduli[low].min / factor) + " (" + place_of_element("layers", low) +
+                              ") to " + shortest_text(survey.moduli[high].max / factor) + " (" + place_of_element("layers", high) +
+                              "), more than " + shortest_text(multilayer::kMaxModulusRatio) + " times apart");
   }
 
   void read_plate(const json& plate) {
@@ -174,9 +174,9 @@ struct Reader {
     for (std::size_t i = 0; i < sensors.size(); ++i) {
       const std::string place = place_of_element("sensors", i);
       const double offset = fields.number(sensors[i], place);
-      if (!(offset >= 0.0)) fields.fail(place, "is " + number_text(offset) + ", must be 0 or more (from the plate centre)");
+      if (!(offset >= 0.0)) fields.fail(place, "is " + shortest_text(offset) + ", must be 0 or more (from the plate centre)");
       if (i > 0 && !(offset > survey.sensor_offsets.back())) {
-        fields.fail(place, "is " + number_text(offset) + ", must be more than " + place_of_element("sensors", i - 1) + " (" + number_text(survey.sensor_offsets.back()) + ")");
+        fields.fail(place, "is " + shortest_text(offset) + ", must be more than " + place_of_element("sensors", i - 1) + " (" + shortest_text(survey.sensor_offsets.back()) + ")");
       }
       survey.sensor_offsets.push_back(offset);
       survey.sensors.push_back(in_engine_units(offset, survey.units.length_factor(), place));
@@ -234,9 +234,9 @@ struct Reader {
     read_drops_csv(text, source, scales(), survey.drops);
   }
 
-  // The engine's own checks (thin layers, reach), by a run on the section
-  // at its seeds: a survey the engine refuses fails here, whole, rather
-  // than drop by drop.
+  // The engine's own checks (thin layers, reach) of the section at its
+  // seeds, without computing: a survey the engine refuses fails here,
+  // whole, rather than drop by drop.
   void check_with_engine() const {
     const std::vector<multilayer::Load> plate{{0.0, 0.0, survey.plate_radius, 1.0}};
     std::vector<multilayer::Point> points;
@@ -244,7 +244,7 @@ struct Reader {
     multilayer::Options options;
     options.tolerance = survey.tolerance;
     try {
-      multilayer::analyse(survey.section, plate, points, options);
+      multilayer::validate_problem(survey.section, plate, points, options);
     } catch (const multilayer::InvalidProblem& error) {
       throw analyse::ProblemError(survey.source + ": " + error.what());
     }
@@ -285,7 +285,7 @@ Survey read_survey(const nlohmann::json& document, const std::string& source, co
   if (const json* tolerance = FieldReader::member(document, "tolerance")) {
     survey.tolerance = fields.number(*tolerance, "tolerance");
     if (!analyse::tolerance_allowed(survey.tolerance)) {
-      fields.fail("tolerance", "is " + number_text(survey.tolerance) + ", must be " + analyse::kToleranceLimits);
+      fields.fail("tolerance", "is " + shortest_text(survey.tolerance) + ", must be " + analyse::kToleranceLimits);
     }
   }
   survey.echo["tolerance"] = survey.tolerance;

@@ -4,18 +4,18 @@
 #include <sstream>
 
 #include "analyse/csv_writer.h"
-#include "analyse/json_fields.h"
+#include "analyse/field_reader.h"
+#include "format/shortest_text.h"
 
 namespace kestral::design {
 namespace {
 
-using analyse::number_text;
 using nlohmann::ordered_json;
 
 // A count that may be infinite: null in JSON.
 ordered_json finite_or_null(double value) { return std::isfinite(value) ? ordered_json(value) : ordered_json(nullptr); }
 
-std::string csv_number(double value) { return std::isfinite(value) ? number_text(value) : "inf"; }
+std::string csv_number(double value) { return std::isfinite(value) ? shortest_text(value) : "inf"; }
 
 ordered_json damages(const DesignProblem& problem, const CheckResult& check) {
   ordered_json result = ordered_json::object();
@@ -89,17 +89,17 @@ void write_csv_report(const DesignReport& report, std::ostream& out) {
   for (const CriterionResult& criterion : report.check.criteria) {
     for (const CaseResult& row : criterion.cases) {
       out << "given," << analyse::csv_field(criterion.name) << ',' << analyse::csv_field(problem.seasons[row.season].name) << ','
-          << analyse::csv_field(problem.axles[row.axle].name) << ',' << number_text(row.strain) << ',' << number_text(row.x / length)
-          << ',' << number_text(row.y / length) << ',' << csv_number(row.allowed) << ',' << csv_number(row.damage) << ",\n";
+          << analyse::csv_field(problem.axles[row.axle].name) << ',' << shortest_text(row.strain) << ',' << shortest_text(row.x / length)
+          << ',' << shortest_text(row.y / length) << ',' << csv_number(row.allowed) << ',' << csv_number(row.damage) << ",\n";
     }
   }
   totals("given", report.check);
   if (report.thickness) {
     const ThicknessResult& found = *report.thickness;
     const std::string layer = layer_label(problem, problem.thickness->layer);
-    totals(layer + " " + number_text(found.value / length) + " (" + status_name(found.status) + ")", found.at);
+    totals(layer + " " + shortest_text(found.value / length) + " (" + status_name(found.status) + ")", found.at);
     if (found.one_step_thinner) {
-      totals(layer + " " + number_text((found.value - problem.thickness->resolution) / length), *found.one_step_thinner);
+      totals(layer + " " + shortest_text((found.value - problem.thickness->resolution) / length), *found.one_step_thinner);
     }
   }
 }

@@ -6,15 +6,15 @@
 #include <stdexcept>
 
 #include "analyse/json_document.h"
-#include "analyse/json_fields.h"
+#include "analyse/field_reader.h"
 #include "analyse/problem_file.h"
 #include "design/axle_layout.h"
+#include "format/shortest_text.h"
 
 namespace kestral::design {
 namespace {
 
 using analyse::FieldReader;
-using analyse::number_text;
 using analyse::place_of_element;
 using analyse::place_of_key;
 using nlohmann::json;
@@ -37,7 +37,7 @@ struct Reader {
   template <typename Test>
   double checked(const json& value, const std::string& place, Test ok, const char* limits) const {
     const double number = fields.number(value, place);
-    if (!ok(number)) fields.fail(place, "is " + number_text(number) + ", must be " + limits);
+    if (!ok(number)) fields.fail(place, "is " + shortest_text(number) + ", must be " + limits);
     return number;
   }
 
@@ -100,7 +100,7 @@ struct Reader {
       const double load = positive(object, place, "load"), pressure = positive(object, place, "pressure");
       axle.load = load * problem.base.units.force_factor();
       axle.pressure = pressure * stress();
-      if (!std::isfinite(axle.load)) fields.fail(place_of_key(place, "load"), "is " + number_text(load) + ", beyond the range of a double once converted to N");
+      if (!std::isfinite(axle.load)) fields.fail(place_of_key(place, "load"), "is " + shortest_text(load) + ", beyond the range of a double once converted to N");
       const double repetitions = checked(fields.required(object, place, "repetitions"), place_of_key(place, "repetitions"),
                                          [](double v) { return v >= 0.0; }, "0 or more");
       axle.repetitions = repetitions;
@@ -114,7 +114,7 @@ struct Reader {
         const std::string key_place = place_of_key(place, key);
         const double value = positive(object, place, key);
         if (!(value * length() >= least)) {
-          fields.fail(key_place, "is " + number_text(value) + ", less than " + what + " (" + number_text(least / length()) + "): the tyres would overlap");
+          fields.fail(key_place, "is " + shortest_text(value) + ", less than " + what + " (" + shortest_text(least / length()) + "): the tyres would overlap");
         }
         axle_echo[key] = value;
         return value * length();
@@ -263,7 +263,7 @@ struct Reader {
       problem.seasons.push_back(season);
       echo.push_back({{"name", season.name}, {"share", season.share}, {"E", moduli}});
     }
-    if (std::abs(total - 1.0) > kShareSumTolerance) fields.fail("seasons", "the shares add up to " + number_text(total) + ", must add up to 1");
+    if (std::abs(total - 1.0) > kShareSumTolerance) fields.fail("seasons", "the shares add up to " + shortest_text(total) + ", must add up to 1");
     problem.base.echo["seasons"] = echo;
   }
 
@@ -275,9 +275,9 @@ struct Reader {
     if (range.layer + 1 == problem.base.section.layers.size()) fields.fail(place_of_key(place, "layer"), "the last layer is the half-space and has no thickness");
     const double min = positive(object, place, "min"), max = positive(object, place, "max");
     const double resolution = positive(object, place, "resolution");
-    if (max < min) fields.fail(place_of_key(place, "max"), "is " + number_text(max) + ", less than min (" + number_text(min) + ")");
-    if (std::ceil(min / resolution) > std::floor(max / resolution)) fields.fail(place_of_key(place, "resolution"), "no multiple of " + number_text(resolution) + " lies within min to max");
-    if (max / resolution > kMaxThicknessSteps) fields.fail(place_of_key(place, "resolution"), "is " + number_text(resolution) + ", more than 1e9 steps to max");
+    if (max < min) fields.fail(place_of_key(place, "max"), "is " + shortest_text(max) + ", less than min (" + shortest_text(min) + ")");
+    if (std::ceil(min / resolution) > std::floor(max / resolution)) fields.fail(place_of_key(place, "resolution"), "no multiple of " + shortest_text(resolution) + " lies within min to max");
+    if (max / resolution > kMaxThicknessSteps) fields.fail(place_of_key(place, "resolution"), "is " + shortest_text(resolution) + ", more than 1e9 steps to max");
     range.min = min * length();
     range.max = max * length();
     range.resolution = resolution * length();

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <map>
 
-#include "analyse/json_fields.h"
+#include "format/shortest_text.h"
 
 namespace kestral::design {
 namespace {
@@ -88,8 +88,8 @@ class Search {
         if (previous != nullptr && entry.second.criteria[c].damage > previous->second.criteria[c].damage) {
           const double length = problem_.base.units.length_factor();
           notes.push_back(problem_.base.source + ": thickness: the damage of \"" + problem_.criteria[c].name + "\" rises from " +
-                          analyse::number_text(previous->second.criteria[c].damage) + " at " + analyse::number_text(thickness(previous->first) / length) +
-                          " to " + analyse::number_text(entry.second.criteria[c].damage) + " at " + analyse::number_text(thickness(entry.first) / length) +
+                          shortest_text(previous->second.criteria[c].damage) + " at " + shortest_text(thickness(previous->first) / length) +
+                          " to " + shortest_text(entry.second.criteria[c].damage) + " at " + shortest_text(thickness(entry.first) / length) +
                           ": the search assumes it falls as the layer thickens, so the thickness found may not be the least");
         }
         previous = &entry;

@@ -1,20 +1,8 @@
 #include "driver/layer_search.h"
 
-#include <charconv>
+#include "format/shortest_text.h"
 
 namespace kestral {
-namespace {
-
-// The shortest decimal that reads back as `value`, as a double.
-double typed_value(float value) {
-  char text[32];
-  const auto written = std::to_chars(text, text + sizeof text, value);
-  double parsed = 0.0;
-  std::from_chars(text, written.ptr, parsed);
-  return parsed;
-}
-
-}  // namespace
 
 LayerOfDepth layer_of_depth(const LayerSystem& layers, float Zc) {
   const int n = layers.n;
@@ -23,7 +11,7 @@ LayerOfDepth layer_of_depth(const LayerSystem& layers, float Zc) {
     double typed_sum = 0.0;
     for (int k = 1; k <= n - 1; ++k) {
       float_sum = float_sum + layers.H[k - 1];
-      typed_sum += typed_value(layers.H[k - 1]);
+      typed_sum += typed_double(layers.H[k - 1]);
       if (Zc == float_sum || Zc == static_cast<float>(typed_sum)) return LayerOfDepth{k, true};
     }
   }

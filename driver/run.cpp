@@ -11,10 +11,11 @@
 
 #include "driver/free_format_reader.h"
 #include "driver/layer_depth_limit.h"
-#include "driver/legacy_problem_reading.h"
+#include "driver/legacy_problem_reader.h"
 #include "driver/layer_search.h"
 #include "driver/point_limits.h"
 #include "driver/problem_input.h"
+#include "driver/report_file.h"
 #include "driver/report_writer.h"
 #include "format/shortest_text.h"
 #include "hankel/final.h"

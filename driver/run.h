@@ -7,7 +7,7 @@
 #include <string>
 
 #include "driver/dual_wheel.h"
-#include "driver/legacy_problem_reading.h"
+#include "driver/legacy_problem_reader.h"
 #include "driver/problem_input.h"
 #include "hankel/result_table.h"
 

@@ -17,14 +17,18 @@
 //
 // analyse() validates the whole problem before it computes. Bad input throws
 // InvalidProblem, whose message names the layer, interface, load or point and
-// the offending value; nothing else is thrown (but std::bad_alloc).
+// the offending value, and whose place() says the same for a program to name
+// in its own terms; nothing else is thrown (but std::bad_alloc).
 #pragma once
 
+#include <algorithm>
 #include <atomic>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kestral::multilayer {
@@ -85,6 +89,32 @@ struct Quantities {
   bool strain = true;        // strain, principal_strain, horizontal_strain_max
 };
 
+// How far a run has got, for a display on another thread (a progress line,
+// a web page). The unit of work is the panel: a stretch of the Hankel
+// parameter integrated by the 21-point Kronrod rule (load_integrals.h); a
+// row costs from none (a one-layer section) to about 20 000 panels per load
+// (a point far from the loads over thin layers). analyse() adds to `panels`
+// as each row finishes each load, to `finished_panels` the panels of each
+// finished row, and counts a point in `points` when its last row is
+// finished. The counts add up over calls that share the counter.
+struct WorkCounter {
+  std::atomic<std::uint64_t> panels{0};
+  std::atomic<std::uint64_t> finished_panels{0};
+  std::atomic<std::uint64_t> points{0};
+
+  // The panels of `total_points` points, estimated from the points finished
+  // (their mean), never below the panels done; 0 before any point is.
+  std::uint64_t estimated_panels(std::uint64_t total_points) const {
+    const std::uint64_t done = panels.load(std::memory_order_relaxed);
+    const std::uint64_t finished = points.load(std::memory_order_relaxed);
+    if (finished == 0) return 0;
+    const double mean = static_cast<double>(finished_panels.load(std::memory_order_relaxed)) / static_cast<double>(finished);
+    const double left = total_points > finished ? static_cast<double>(total_points - finished) : 0.0;
+    const double estimate = static_cast<double>(finished_panels.load(std::memory_order_relaxed)) + left * mean;
+    return std::max(done, static_cast<std::uint64_t>(std::min(estimate, 1e18)));
+  }
+};
+
 struct Options {
   double tolerance = 1e-8;  // relative to each quantity's scale (see Result)
   Quantities quantities{};  // at least one asked for
@@ -94,6 +124,8 @@ struct Options {
   // Lets a caller (an interrupted Python call, a cancel button) stop a long
   // run from another thread.
   const std::atomic<bool>* cancel = nullptr;
+  // When set, advanced by every worker as it goes (WorkCounter).
+  WorkCounter* work = nullptr;
 };
 
 struct SymmetricTensor {
@@ -199,9 +231,40 @@ class PreparedGeometry {
   std::shared_ptr<Kept> kept_;
 };
 
+// Where a problem breaks the engine's checks, for a reader that names the
+// place in its own file (a problem file's `layers[1].E`) rather than the
+// engine's ("layer 2 of 3").
+struct ProblemPlace {
+  enum class Check {
+    value,          // a value out of its range (modulus > 0, z >= 0, ...)
+    modulus_ratio,  // moduli more than kMaxModulusRatio apart
+    thin_layer,     // a layer thinner than kMinThicknessOverRadius load radii
+    reach,          // further than kMaxRadiiFromOrigin load radii from the origin
+    scales,         // result scales beyond double precision
+    options,        // the Options themselves
+  };
+  enum class Item { problem, layer, interface, load, point };
+  Check check = Check::value;
+  Item item = Item::problem;
+  std::size_t index = 0;  // of the layer, interface, load or point, from 0
+  std::size_t other = 0;  // modulus_ratio: the stiffest layer (index: the softest)
+  // The quantity, as Layer, Load and Point name it ("modulus", "thickness",
+  // "x", "z", ...); empty for the item as a whole.
+  std::string_view quantity;
+  // The offending value (reach of a layer: the depth of its bottom face) and
+  // the largest load radius, the unit of the thin_layer and reach limits.
+  double value = 0.0;
+  double largest_radius = 0.0;
+};
+
 class InvalidProblem : public std::invalid_argument {
  public:
-  using std::invalid_argument::invalid_argument;
+  explicit InvalidProblem(const std::string& message, ProblemPlace place = {})
+      : std::invalid_argument(message), place_(place) {}
+  const ProblemPlace& place() const noexcept { return place_; }
+
+ private:
+  ProblemPlace place_;
 };
 
 // Thrown by analyse() when Options::cancel was raised during the run.

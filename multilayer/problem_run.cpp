@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <cstdint>
 #include <exception>
 #include <limits>
 #include <mutex>
@@ -35,6 +36,7 @@ struct Job {
   const std::vector<RowPlace>& row_place;
   std::vector<Result>& rows;
   const std::atomic<bool>* cancel;
+  WorkCounter* work;
   const RunStores& stores;
   std::vector<std::vector<Result>>* by_modulus;
   Quantities quantities;
@@ -68,6 +70,7 @@ Result compute_row(NodeCache& cache, const Job& job, std::size_t row) {
   Superposed total;
   const std::size_t layers = job.by_modulus == nullptr ? 0 : job.section.size();
   std::vector<Superposed> derivative(layers);
+  std::uint64_t row_panels = 0;
   for (const ScaledLoad& load : job.loads) {
     const double dx = point.x / unit - load.x;
     const double dy = point.y / unit - load.y;
@@ -76,6 +79,8 @@ Result compute_row(NodeCache& cache, const Job& job, std::size_t row) {
         integrate_load(cache, job.section, where.place, r, load.radius_index, load.radius, load.tolerance, job.kernels,
                        job.widest_cap);
     add_load(total, li, dx, dy, r, load.pressure, load.radius);
+    row_panels += li.panels;
+    if (job.work != nullptr) job.work->panels.fetch_add(li.panels, std::memory_order_relaxed);
     for (std::size_t l = 0; l < layers; ++l) {
       LoadIntegrals d;
       d.value = li.derivative[l];
@@ -96,6 +101,12 @@ Result compute_row(NodeCache& cache, const Job& job, std::size_t row) {
   result.face = where.face;
   result.layer = static_cast<int>(where.place.layer);
   clear_unasked(result, job.quantities);
+  if (job.work != nullptr) {
+    job.work->finished_panels.fetch_add(row_panels, std::memory_order_relaxed);
+    // A point is done with its last row (the face below comes after the one above).
+    if (row + 1 == job.row_point.size() || job.row_point[row + 1] != job.row_point[row])
+      job.work->points.fetch_add(1, std::memory_order_relaxed);
+  }
   return result;
 }
 
@@ -189,7 +200,7 @@ std::vector<Result> run_problem(const Section& section, const std::vector<Load>&
       }
     }
   }
-  const Job job{scaled, scaled_loads, radii, points, row_point, row_place, rows, options.cancel, stores, by_modulus, options.quantities,
+  const Job job{scaled, scaled_loads, radii, points, row_point, row_place, rows, options.cancel, options.work, stores, by_modulus, options.quantities,
                 (options.quantities.stress || options.quantities.strain ? kStressKernels : 0u) |
                     (options.quantities.displacement ? kDisplacementKernels : 0u),
                 widest_cap};

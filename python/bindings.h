@@ -9,7 +9,7 @@
 
 namespace kestral::python {
 
-void bind_problem(pybind11::module_& module);  // analyse_problem, analyse_file
+void bind_problem(pybind11::module_& module);  // analyse_document, analyse_file
 void bind_legacy(pybind11::module_& module);   // run_legacy
 void bind_backcalc(pybind11::module_& module);  // backcalculate, backcalculate_file, backcalculate_json
 void bind_result_columns(pybind11::module_& module);  // result_columns, MAX_PROBLEM_POINTS

@@ -1,4 +1,4 @@
-// analyse_problem and analyse_file: a problem, from a file or from Python
+// analyse_document and analyse_file: a problem, from a file or from Python
 // values laid out as a file, through the reader of kestral-analyse, its
 // engine run and its table, so that results and messages are the program's.
 // The GIL is released from reading to the finished table.
@@ -195,7 +195,7 @@ py::object problem_document(const std::string& path) {
 
 void bind_problem(py::module_& module) {
   bind_understood_problem(module);
-  module.def("analyse_problem", &analyse_document, "problem"_a, "source"_a, "threads"_a = 0,
+  module.def("analyse_document", &analyse_document, "problem"_a, "source"_a, "threads"_a = 0,
              "x"_a = py::none(), "y"_a = py::none(), "z"_a = py::none(), "side"_a = py::none(),
              "A problem laid out as a problem file (dicts and lists), with points appended "
              "from arrays x, y, z; returns the table.");

@@ -129,10 +129,10 @@ def analyse(section: SectionLike, loads: Sequence[LoadLike],
                                                      len(entries) + sum(len(c[0]) for c in columns)))
     if not columns:
         _arguments.sides_for(side, entries, 0)
-        return _results(_kestral.analyse_problem(problem, KEYWORD_SOURCE, threads))
+        return _results(_kestral.analyse_document(problem, KEYWORD_SOURCE, threads))
     xs, ys, zs = (np.concatenate(axis) if len(columns) > 1 else axis[0] for axis in zip(*columns))
     sides = _arguments.sides_for(side, entries, len(xs))
-    return _results(_kestral.analyse_problem(problem, KEYWORD_SOURCE, threads, xs, ys, zs, sides))
+    return _results(_kestral.analyse_document(problem, KEYWORD_SOURCE, threads, xs, ys, zs, sides))
 
 
 def analyse_file(path: PathLike, threads: int = 0) -> Results:
@@ -200,7 +200,7 @@ def analyse_problem(problem: Union[Problem, Mapping[str, object], PathLike],
     threads = _arguments.threads_count(threads)
     if isinstance(problem, Problem):
         problem = problem.to_dict()
-    return _results(_kestral.analyse_problem(problem, KEYWORD_SOURCE, threads))
+    return _results(_kestral.analyse_document(problem, KEYWORD_SOURCE, threads))
 
 
 def run_legacy(folder: PathLike) -> Results:

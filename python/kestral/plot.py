@@ -93,7 +93,7 @@ def _analyse_at(problem: ProblemSource, xs: np.ndarray, ys: np.ndarray, zs: np.n
     layout, source = _problem_dict(problem)
     layout.pop("points", None)
     layout.pop("grid", None)
-    return _results(_kestral.analyse_problem(layout, source, threads,
+    return _results(_kestral.analyse_document(layout, source, threads,
                                              np.ascontiguousarray(xs, dtype=np.float64),
                                              np.ascontiguousarray(ys, dtype=np.float64),
                                              np.ascontiguousarray(zs, dtype=np.float64), side))

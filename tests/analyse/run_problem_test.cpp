@@ -54,7 +54,7 @@ TEST(RunProblem, BlocksGiveTheRowsOfOneEngineCall) {
     EXPECT_EQ(total, 18u);
     last_done = done;
   };
-  const auto blocked = analyse_problem(problem, settings);
+  const auto blocked = analyse_rows(problem, settings);
   EXPECT_EQ(progress_calls, 3u);  // 7 + 7 + 4 points
   EXPECT_EQ(last_done, 18u);
   ASSERT_EQ(blocked.size(), whole.size());
@@ -68,8 +68,8 @@ TEST(RunProblem, ToleranceOfTheSettingsReplacesTheProblems) {
   RunSettings loose;
   RunSettings tight;
   tight.tolerance = 1e-10;
-  const auto a = analyse_problem(problem, loose);
-  const auto b = analyse_problem(problem, tight);
+  const auto a = analyse_rows(problem, loose);
+  const auto b = analyse_rows(problem, tight);
   ASSERT_EQ(a.size(), b.size());
   double largest_a = 0, largest_b = 0;
   for (std::size_t i = 0; i < a.size(); ++i) {
@@ -87,7 +87,7 @@ TEST(RunProblem, EngineRefusalsNameTheFileAndNumberPointsAsTheTable) {
   for (auto& layer : problem.section.layers) layer.modulus = 1e-300;
   for (auto& load : problem.loads) load.pressure = 1e10;
   try {
-    analyse_problem(problem, {});
+    analyse_rows(problem, {});
     ADD_FAILURE();
   } catch (const ProblemError& error) {
     EXPECT_EQ(std::string(error.what()).rfind("p.json: problem: the result scales", 0), 0u) << error.what();
@@ -97,7 +97,7 @@ TEST(RunProblem, EngineRefusalsNameTheFileAndNumberPointsAsTheTable) {
   RunSettings settings;
   settings.points_per_block = 4;
   try {
-    analyse_problem(deep, settings);
+    analyse_rows(deep, settings);
     ADD_FAILURE();
   } catch (const ProblemError& error) {
     EXPECT_EQ(std::string(error.what()), "p.json: point 18 of 18: depth z must be finite, >= 0 and at most 1e100, got 1e+101");
@@ -108,7 +108,7 @@ TEST(RunProblem, NoPointsNoRows) {
   Problem problem = small_problem();
   problem.points.clear();
   problem.coordinates.clear();
-  EXPECT_TRUE(analyse_problem(problem, {}).empty());
+  EXPECT_TRUE(analyse_rows(problem, {}).empty());
   EXPECT_EQ(analyse_to_table(problem, {}).rows, 0u);
 }
 

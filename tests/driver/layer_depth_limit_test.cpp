@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <charconv>
 #include <cmath>
 #include <sstream>
 #include <string>
@@ -14,6 +13,7 @@
 
 #include "driver/free_format_reader.h"
 #include "driver/problem_input.h"
+#include "format/shortest_text.h"
 #include "tests/support/program_run.h"
 
 namespace kestral::testing {
@@ -22,11 +22,6 @@ namespace {
 const char* const kGauss10 =
     "10\n-0.9739065285 0.0666713443\n-0.8650633667 0.1494513492\n-0.6794095683 0.2190863625\n"
     "-0.4333953941 0.2692667193\n-0.1488743390 0.2955242247\n";
-
-std::string text_of(float value) {
-  char buffer[32];
-  return std::string(buffer, std::to_chars(buffer, buffer + sizeof buffer, value).ptr);
-}
 
 ProgramRun run_section(const std::string& layers_and_load) {
   ScratchFolder folder;
@@ -93,15 +88,15 @@ TEST(InterfaceDepthLimit, ThickestAcceptedLayerActsAsTheHalfSpace) {
   float H2 = static_cast<float>(limit - 150.0);
   while (150.0 + static_cast<double>(H2) > limit) H2 = std::nextafter(H2, 0.0f);
   const ProgramRun thick =
-      run_section("3\n3000 300 60\n0.35 0.4 0.35\n150 " + text_of(H2) + "\n20000 0.56\n");
+      run_section("3\n3000 300 60\n0.35 0.4 0.35\n150 " + shortest_text(H2) + "\n20000 0.56\n");
   const ProgramRun half_space = run_section("2\n3000 300\n0.35 0.4\n150\n20000 0.56\n");
   ASSERT_EQ(thick.status, 0) << thick.errors;
   ASSERT_EQ(half_space.status, 0) << half_space.errors;
   EXPECT_EQ(result_rows(thick.report).size(), 5u);
-  EXPECT_EQ(result_rows(thick.report), result_rows(half_space.report)) << text_of(H2);
+  EXPECT_EQ(result_rows(thick.report), result_rows(half_space.report)) << shortest_text(H2);
   // One float step thicker is refused.
   const ProgramRun thicker = run_section("3\n3000 300 60\n0.35 0.4 0.35\n150 " +
-                                         text_of(std::nextafter(H2, 1e30f)) + "\n20000 0.56\n");
+                                         shortest_text(std::nextafter(H2, 1e30f)) + "\n20000 0.56\n");
   EXPECT_EQ(thicker.status, 1);
 }
 

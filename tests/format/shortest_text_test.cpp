@@ -1,4 +1,4 @@
-// The shortest text of a float: what the messages and the batch table show.
+// The shortest text of a number: what the messages and the tables show.
 #include "format/shortest_text.h"
 
 #include <gtest/gtest.h>
@@ -6,6 +6,7 @@
 #include <bit>
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <cstdint>
 #include <limits>
 #include <random>
@@ -27,6 +28,25 @@ TEST(ShortestText, ShowsTheValueAsTypedWhereAFloatHoldsIt) {
   };
   for (const auto& c : cases) EXPECT_EQ(shortest_text(c.value), c.text);
   EXPECT_EQ(shortest_text(std::numeric_limits<float>::quiet_NaN()), "nan");
+  EXPECT_EQ(shortest_text(-std::numeric_limits<float>::quiet_NaN()), "nan");
+}
+
+TEST(ShortestText, ShowsADoubleAsTyped) {
+  const struct {
+    double value;
+    const char* text;
+  } cases[] = {
+      {0.1, "0.1"},      {0.5000001, "0.5000001"}, {3000.0, "3000"},
+      {1e-08, "1e-08"},  {2e12, "2e+12"},          {-1.5e12, "-1.5e+12"},
+      {1e100, "1e+100"}, {-0.0, "-0"},             {5e-324, "5e-324"},
+      {-std::numeric_limits<double>::infinity(), "-inf"},
+      {std::numeric_limits<double>::quiet_NaN(), "nan"},
+      {-std::numeric_limits<double>::quiet_NaN(), "nan"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(shortest_text(c.value), c.text);
+  for (double v : {0.1, 1e-300, 123456789.125, -0.0, 5e-324, 0.6000000000000001}) {
+    EXPECT_EQ(std::bit_cast<std::uint64_t>(std::strtod(shortest_text(v).c_str(), nullptr)), std::bit_cast<std::uint64_t>(v));
+  }
 }
 
 TEST(ShortestText, ReadsBackAsTheSameFloat) {

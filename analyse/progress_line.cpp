@@ -1,4 +1,4 @@
-#include "analyse/progress.h"
+#include "analyse/progress_line.h"
 
 #include <unistd.h>
 
@@ -16,11 +16,12 @@ constexpr const char* kEraseLine = "\r\033[K";
 
 std::string progress_text(std::size_t done, std::size_t total, double seconds, ProgressWords words) {
   const std::string items(words.items);
+  if (total == 0) return std::string(words.program) + ": " + std::to_string(done) + " " + items;
   std::string text = std::string(words.program) + ": " + std::to_string(done) + " of " + std::to_string(total) + " " + items;
   if (done > 0 && seconds > 0.0) {
     const double rate = static_cast<double>(done) / seconds;
     // At most 999 hours, so that the conversion to a whole number stays defined.
-    const double left = std::clamp(static_cast<double>(total - done) / rate, 0.0, 999.0 * 3600.0);
+    const double left = std::clamp(static_cast<double>(total > done ? total - done : 0) / rate, 0.0, 999.0 * 3600.0);
     const long whole = static_cast<long>(left + 0.5);
     char buffer[80];
     std::snprintf(buffer, sizeof buffer, "%.0f ", rate);
@@ -45,6 +46,11 @@ void ProgressLine::update(std::size_t done) {
   *out_ << '\r' << progress_text(done, total_, seconds, words_) << "\033[K" << std::flush;
   drawn_ = true;
   last_drawn_ = now;
+}
+
+void ProgressLine::update(std::size_t done, std::size_t total) {
+  total_ = total;
+  update(done);
 }
 
 void ProgressLine::finish() {

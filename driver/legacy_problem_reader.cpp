@@ -1,4 +1,4 @@
-#include "driver/legacy_problem_reading.h"
+#include "driver/legacy_problem_reader.h"
 
 #include "driver/gauss_rule_check.h"
 #include "driver/input_file.h"

@@ -1,4 +1,4 @@
-#include "analyse/progress.h"
+#include "analyse/progress_line.h"
 
 #include <gtest/gtest.h>
 

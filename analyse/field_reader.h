@@ -17,9 +17,6 @@ namespace kestral::analyse {
 std::string place_of_key(const std::string& place, std::string_view key);
 std::string place_of_element(const std::string& place, std::size_t index);
 
-// The shortest text that reads back as the same double: 0.1, 1e-08, 3000.
-std::string number_text(double value);
-
 class FieldReader {
  public:
   explicit FieldReader(std::string source) : source_(std::move(source)) {}

@@ -1,6 +1,5 @@
-#include "analyse/json_fields.h"
+#include "analyse/field_reader.h"
 
-#include <charconv>
 #include <cmath>
 
 #include "analyse/problem.h"
@@ -26,12 +25,6 @@ std::string place_of_key(const std::string& place, std::string_view key) {
 
 std::string place_of_element(const std::string& place, std::size_t index) {
   return place + "[" + std::to_string(index) + "]";
-}
-
-std::string number_text(double value) {
-  char buffer[64];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-  return std::string(buffer, result.ptr);
 }
 
 void FieldReader::fail(const std::string& place, const std::string& what) const {

@@ -1,8 +1,9 @@
-// The progress line of a long analysis: "kestral-analyse: 12000 of 50000
-// points, 4100 points/s, 0:09 left", redrawn in place on standard error
-// while the engine works, erased at the end. Shown only when standard error
-// is a terminal and the problem has more than kProgressMinPoints points;
-// a pipe or a file never gets any of it.
+// The progress line of a long run: "kestral-backcalc: 120 of 500 drops,
+// 41 drops/s, 0:00:09 left" (kestral-analyse counts its work in panels:
+// work_progress.h), redrawn in place on standard error while the work goes
+// on, erased at the end. Shown only when standard error is a terminal and
+// the run has more than a minimum of items; a pipe or a file never gets any
+// of it.
 #pragma once
 
 #include <chrono>
@@ -21,7 +22,8 @@ struct ProgressWords {
   std::string_view items = "points";
 };
 
-// The line for `done` of `total` points after `seconds`.
+// The line for `done` of `total` points after `seconds`; for `done` alone
+// while the total is 0 (not yet known).
 std::string progress_text(std::size_t done, std::size_t total, double seconds, ProgressWords words = {});
 
 class ProgressLine {
@@ -34,6 +36,9 @@ class ProgressLine {
 
   // Redraws the line, at most a few times a second.
   void update(std::size_t done);
+  // The same against a new total (an estimate that is refined as the work
+  // goes; 0 while there is none).
+  void update(std::size_t done, std::size_t total);
   // Erases the line.
   void finish();
 
