@@ -1,8 +1,12 @@
-// The readable summary of a design check: the same numbers as the JSON and
-// CSV reports, laid out for a person.
+// The readable summary of a design check: the numbers of the JSON and CSV
+// reports (which keep every bit) laid out for a person, with the digits a
+// person reads: four significant digits, strains in microstrain, places to a
+// ten-thousandth of the larger coordinate (so 1e-6 mm off the axis reads 0).
+#include <algorithm>
 #include <cmath>
 #include <iomanip>
 
+#include "analyse/table_digits.h"
 #include "design/design_report.h"
 #include "format/shortest_text.h"
 
@@ -10,8 +14,23 @@ namespace kestral::design {
 namespace {
 
 
-std::string count_text(double value) { return std::isfinite(value) ? shortest_text(value) : "unlimited"; }
-std::string damage_text(double value) { return std::isfinite(value) ? shortest_text(value) : "unbounded"; }
+// Digits a reader uses: the models' own constants carry no more.
+constexpr int kReadableDigits = 4;
+
+std::string readable(double value) {
+  return analyse::table_number(value, 0.0, analyse::TableDigits{analyse::TableDigits::Mode::kSignificant, kReadableDigits});
+}
+std::string count_text(double value) { return std::isfinite(value) ? readable(value) : "unlimited"; }
+std::string damage_text(double value) { return std::isfinite(value) ? readable(value) : "unbounded"; }
+// A critical place (x, y), both rounded at the same decade.
+std::string place_text(double x, double y) {
+  const double scale = std::max(std::abs(x), std::abs(y));
+  const analyse::TableDigits at_scale{analyse::TableDigits::Mode::kEstimate, 0};
+  const double quantum = scale > 0.0 ? scale * std::pow(10.0, -kReadableDigits) : 0.0;
+  std::string text = "(";
+  text.append(analyse::table_number(x, quantum, at_scale)).append(", ").append(analyse::table_number(y, quantum, at_scale)).append(")");
+  return text;
+}
 
 }  // namespace
 
@@ -21,12 +40,12 @@ void write_text_report(const DesignReport& report, std::ostream& out) {
   const std::string unit(analyse::unit_name(problem.base.units.length));
   out << "Design check of " << problem.base.source << "\n";
   for (const CriterionResult& criterion : report.check.criteria) {
-    out << "\n" << criterion.name << ": damage " << (std::isfinite(criterion.damage) ? shortest_text(criterion.damage) : "unbounded (endurance limit exceeded)")
-        << ", life " << (std::isfinite(criterion.life) ? shortest_text(criterion.life) + " times the traffic" : "unlimited") << "\n";
-    out << "  season / axle group: critical strain at (x, y) " << unit << ", allowed repetitions, damage\n";
+    out << "\n" << criterion.name << ": damage " << (std::isfinite(criterion.damage) ? readable(criterion.damage) : "unbounded (endurance limit exceeded)")
+        << ", life " << (std::isfinite(criterion.life) ? readable(criterion.life) + " times the traffic" : "unlimited") << "\n";
+    out << "  season / axle group: critical strain (microstrain) at (x, y) " << unit << ", allowed repetitions, damage\n";
     for (const CaseResult& row : criterion.cases) {
-      out << "  " << problem.seasons[row.season].name << " / " << problem.axles[row.axle].name << ": " << shortest_text(row.strain)
-          << " at (" << shortest_text(row.x / length) << ", " << shortest_text(row.y / length) << "), " << count_text(row.allowed) << ", "
+      out << "  " << problem.seasons[row.season].name << " / " << problem.axles[row.axle].name << ": " << readable(row.strain * 1e6)
+          << " at " << place_text(row.x / length, row.y / length) << ", " << count_text(row.allowed) << ", "
           << damage_text(row.damage) << "\n";
     }
   }

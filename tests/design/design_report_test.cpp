@@ -4,6 +4,8 @@
 // damages that jump from infinite to 0 still agrees with bisection.
 #include "design/design_report.h"
 
+#include <cmath>
+#include <regex>
 #include <sstream>
 
 #include <gtest/gtest.h>
@@ -56,6 +58,33 @@ TEST(DesignReport, AnEnduranceLimitExceededIsNoLifeAndUnboundedDamage) {
   EXPECT_TRUE(report.thickness->at.pass);
   ASSERT_TRUE(report.thickness->one_step_thinner.has_value());
   EXPECT_FALSE(report.thickness->one_step_thinner->pass);
+}
+
+// The readable report rounds what the JSON report holds whole: strains in
+// microstrain and damages to four significant digits, the critical place at
+// a ten-thousandth of its larger coordinate.
+TEST(DesignReport, TheReadableReportRoundsTheJsonNumbersToFourDigits) {
+  const DesignReport report = run_design(limited());
+  const auto json = nlohmann::json::parse(json_report_text(report));
+  const auto& row = json["criteria"][1]["cases"][0];
+  std::ostringstream text;
+  write_text_report(report, text);
+  const std::regex case_line(R"(all year / standard: (\S+) at \((\S+), (\S+)\), (\S+), (\S+)\n)");
+  const std::string all = text.str();
+  std::vector<std::smatch> lines(std::sregex_iterator(all.begin(), all.end(), case_line), std::sregex_iterator());
+  ASSERT_EQ(lines.size(), 2u) << all;
+  const std::smatch& rutting = lines[1];
+  // Half a unit in the fourth digit, relative: the rounding's own bound.
+  const double half_digit = 5e-4;
+  EXPECT_NEAR(std::stod(rutting[1]), row["strain"].get<double>() * 1e6, half_digit * row["strain"].get<double>() * 1e6);
+  EXPECT_NEAR(std::stod(rutting[2]), row["x"].get<double>(), half_digit * std::abs(row["x"].get<double>()) + 1e-12);
+  EXPECT_NEAR(std::stod(rutting[5]), row["damage"].get<double>(), half_digit * row["damage"].get<double>());
+  for (int field : {1, 4, 5}) {
+    const std::string digits = std::regex_replace(rutting[field].str(), std::regex(R"([-.]|e.*|^0+)"), "");
+    EXPECT_LE(digits.size(), 4u) << rutting[field];
+  }
+  // The place on the axle's centre line (y about 1e-6 mm) reads 0.
+  EXPECT_EQ(rutting[3], "0") << all;
 }
 
 }  // namespace
