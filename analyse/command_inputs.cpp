@@ -6,6 +6,7 @@
 
 #include "analyse/json_document.h"
 #include "analyse/problem_file.h"
+#include "analyse/program_main.h"
 #include "files/input_file.h"
 
 namespace kestral::analyse {
@@ -59,12 +60,11 @@ std::string refused_inputs(const std::string& input, const std::string& output, 
     return "--legacy reads a KESTRAL.in file and the gauss.qua beside it, not standard input";
   }
   if (output.empty()) return {};
-  // Replacing an input by the table would lose it.
-  std::error_code error;
-  if (input != "-" && std::filesystem::equivalent(input, output, error)) {
-    return "-o " + output + " is the problem file itself";
+  if (input != "-") {
+    if (std::string refused = output_replacing_input(input, output, "problem"); !refused.empty()) return refused;
   }
   if (legacy) {
+    std::error_code error;
     const std::filesystem::path gauss = std::filesystem::path(input).parent_path() / "gauss.qua";
     if (std::filesystem::equivalent(gauss, output, error)) {
       return "-o " + output + " is the quadrature file " + gauss.string() + " of the problem";

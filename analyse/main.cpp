@@ -3,8 +3,8 @@
 // table written, 1 for a problem or file that failed (one line on standard
 // error, nothing written), 2 for a usage error.
 #include <algorithm>
-#include <filesystem>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -16,12 +16,11 @@
 #include "analyse/json_writer.h"
 #include "analyse/legacy_problem.h"
 #include "analyse/problem_file.h"
+#include "analyse/program_main.h"
 #include "analyse/progress_line.h"
 #include "analyse/run_problem.h"
 #include "analyse/table_digits.h"
 #include "analyse/work_progress.h"
-#include "files/file_replacement.h"
-#include "files/temporary_files.h"
 #include "format/shortest_text.h"
 
 namespace {
@@ -29,7 +28,7 @@ namespace {
 using namespace kestral::analyse;
 using kestral::shortest_text;
 
-constexpr int kUsageError = 2;
+constexpr ProgramTerms kProgram{"kestral-analyse", "the analysis", "the table"};
 constexpr int kMaxJobs = 256;
 
 struct CommandLine {
@@ -45,11 +44,6 @@ struct CommandLine {
   bool microstrain = false;
 };
 
-int usage_error(const std::string& what) {
-  std::cerr << "kestral-analyse: " << what << " (kestral-analyse --help shows the usage)\n";
-  return kUsageError;
-}
-
 // Engine threads: as asked (or one per core), but never more than the
 // cores or the points: idle threads only cost memory.
 int engine_threads(int asked, std::size_t points) {
@@ -59,50 +53,32 @@ int engine_threads(int asked, std::size_t points) {
 }
 
 int run(const CommandLine& command) {
-  try {
-    Problem problem = command.legacy ? read_legacy_problem(command.input) : read_command_problem(command.input);
-    for (const std::string& note : problem.notes) std::cerr << note << '\n';
-    RunSettings settings;
-    settings.threads = engine_threads(command.jobs, problem.points.size());
-    if (command.tolerance_given) {
-      settings.tolerance = command.tolerance;
-      problem.echo["tolerance"] = command.tolerance;
-    }
-    // The output is opened before the engine runs, so that a file that
-    // cannot be written fails at once, not after a long analysis.
-    kestral::files::FileReplacement file;
-    const bool to_file = !command.output.empty();
-    if (to_file) kestral::files::open_or_throw(file, command.output);
-
-    // Shown on a terminal by the work done, whatever the number of points: a
-    // few far points over thin layers may take longer than a large grid.
-    WorkProgress progress(ProgressLine::terminal_for(problem.points.size(), 0), problem.points.size());
-    settings.work = progress.counter();
-    ResultTable table = analyse_to_table(problem, settings);
-    progress.finish();
-    if (command.microstrain) strains_in_microstrain(table);
-
-    std::ostream& out = to_file ? file.stream() : std::cout;
-    if (command.format == "json") {
-      write_json(problem.echo, table, out, command.digits_given ? command.digits : TableDigits{});
-    } else {
-      TableDigits digits = command.digits;
-      if (!command.digits_given) digits.mode = TableDigits::Mode::kEstimate;
-      write_csv(table, out, digits);
-    }
-    if (to_file) {
-      kestral::files::commit_or_throw(file, command.output);
-    } else if (!std::cout.flush()) {
-      std::cerr << "kestral-analyse: cannot write the table to standard output\n";
-      return 1;
-    }
-    return 0;
-  } catch (const std::bad_alloc&) {
-    std::cerr << command.input << ": not enough memory for the analysis\n";
-  } catch (const std::exception& error) {
-    std::cerr << error.what() << '\n';
+  Problem problem = command.legacy ? read_legacy_problem(command.input) : read_command_problem(command.input);
+  for (const std::string& note : problem.notes) std::cerr << note << '\n';
+  RunSettings settings;
+  settings.threads = engine_threads(command.jobs, problem.points.size());
+  if (command.tolerance_given) {
+    settings.tolerance = command.tolerance;
+    problem.echo["tolerance"] = command.tolerance;
   }
-  return 1;
+  ProgramOutput output(command.output);
+
+  // Shown on a terminal by the work done, whatever the number of points: a
+  // few far points over thin layers may take longer than a large grid.
+  WorkProgress progress(ProgressLine::terminal_for(problem.points.size(), 0), problem.points.size());
+  settings.work = progress.counter();
+  ResultTable table = analyse_to_table(problem, settings);
+  progress.finish();
+  if (command.microstrain) strains_in_microstrain(table);
+
+  if (command.format == "json") {
+    write_json(problem.echo, table, output.stream(), command.digits_given ? command.digits : TableDigits{});
+  } else {
+    TableDigits digits = command.digits;
+    if (!command.digits_given) digits.mode = TableDigits::Mode::kEstimate;
+    write_csv(table, output.stream(), digits);
+  }
+  return output.finish(kProgram) ? 0 : 1;
 }
 
 }  // namespace
@@ -137,36 +113,27 @@ int main(int argc, char** argv) {
       ->check(CLI::IsMember({"strain", "microstrain"}))
       ->option_text("strain|microstrain");
   app.add_flag("--legacy", command.legacy, "FILE is a legacy KESTRAL.in (with gauss.qua beside it)");
-  try {
-    app.parse(argc, argv);
-  } catch (const CLI::CallForHelp& help) {
-    return app.exit(help);
-  } catch (const CLI::CallForVersion& version) {
-    return app.exit(version);
-  } catch (const CLI::ParseError& error) {
-    return usage_error(error.what());
-  }
+  if (const std::optional<int> status = parse_command_line(app, argc, argv, kProgram)) return *status;
   if (tolerance->count() > 0) {
     command.tolerance_given = true;
     if (!tolerance_allowed(command.tolerance)) {
-      return usage_error("--tolerance is " + shortest_text(command.tolerance) + ", must be " + kToleranceLimits);
+      return usage_error(kProgram, "--tolerance is " + shortest_text(command.tolerance) + ", must be " + kToleranceLimits);
     }
   }
   if (jobs->count() > 0 && (command.jobs < 1 || command.jobs > kMaxJobs)) {
-    return usage_error("-j is " + std::to_string(command.jobs) + ", must be 1 to " + std::to_string(kMaxJobs));
+    return usage_error(kProgram, "-j is " + std::to_string(command.jobs) + ", must be 1 to " + std::to_string(kMaxJobs));
   }
   if (digits->count() > 0) {
     command.digits_given = true;
     if (!parse_table_digits(digits_text, command.digits) ||
         command.digits.mode == TableDigits::Mode::kEstimate) {
-      return usage_error("--digits is " + digits_text + ", must be 1 to " + std::to_string(kMaxTableDigits) +
+      return usage_error(kProgram, "--digits is " + digits_text + ", must be 1 to " + std::to_string(kMaxTableDigits) +
                          " or all");
     }
   }
   command.microstrain = strain_unit == "microstrain";
   if (const std::string refused = refused_inputs(command.input, command.output, command.legacy); !refused.empty()) {
-    return usage_error(refused);
+    return usage_error(kProgram, refused);
   }
-  kestral::files::remove_temporary_files_on_signals();
-  return run(command);
+  return run_program(kProgram, command.input, [&command] { return run(command); });
 }

@@ -2,34 +2,29 @@
 // over seasons, and the thickness a layer needs. Exit status 0 for a report
 // written (whatever its verdict), 1 for a problem or file that failed (one
 // line on standard error, nothing written), 2 for a usage error.
-#include <filesystem>
 #include <iostream>
 #include <optional>
 #include <string>
 
 #include <CLI/CLI.hpp>
 
-#include "files/file_replacement.h"
-#include "files/temporary_files.h"
+#include "analyse/program_main.h"
 #include "design/design_report.h"
 #include "design/problem_reader.h"
 
 namespace {
 
 using namespace kestral::design;
+using kestral::analyse::ProgramOutput;
+using kestral::analyse::ProgramTerms;
 
-constexpr int kUsageError = 2;
+constexpr ProgramTerms kProgram{"kestral-design", "the design check", "the report"};
 
 struct CommandLine {
   std::string input;
   std::string output;
   std::string format;  // empty: text on standard output, csv into -o
 };
-
-int usage_error(const std::string& what) {
-  std::cerr << "kestral-design: " << what << " (kestral-design --help shows the usage)\n";
-  return kUsageError;
-}
 
 void write_report(const DesignReport& report, const std::string& format, std::ostream& out) {
   if (format == "json") {
@@ -42,33 +37,14 @@ void write_report(const DesignReport& report, const std::string& format, std::os
 }
 
 int run(const CommandLine& command) {
-  try {
-    DesignProblem problem = read_design_file(command.input);
-    // The output is opened before the search runs, so that a file that
-    // cannot be written fails at once. The one place a report file is
-    // written.
-    kestral::files::FileReplacement file;
-    const bool to_file = !command.output.empty();
-    if (to_file) kestral::files::open_or_throw(file, command.output);
-    DesignReport report = run_design(std::move(problem));
-    for (const std::string& note : report_notes(report)) std::cerr << note << '\n';
-    const std::string format = !command.format.empty() ? command.format : to_file ? "csv" : "text";
-    write_report(report, format, to_file ? file.stream() : std::cout);
-    if (to_file) {
-      kestral::files::commit_or_throw(file, command.output);
-    } else if (!std::cout.flush()) {
-      std::cerr << "kestral-design: cannot write the report to standard output\n";
-      return 1;
-    }
-    return 0;
-  } catch (const std::bad_alloc&) {
-    std::cerr << command.input << ": not enough memory for the design check\n";
-  } catch (const kestral::multilayer::InvalidProblem& error) {
-    std::cerr << command.input << ": " << error.what() << '\n';
-  } catch (const std::exception& error) {
-    std::cerr << error.what() << '\n';
-  }
-  return 1;
+  DesignProblem problem = read_design_file(command.input);
+  // Opened before the search runs. The one place a report file is written.
+  ProgramOutput output(command.output);
+  DesignReport report = run_design(std::move(problem));
+  for (const std::string& note : report_notes(report)) std::cerr << note << '\n';
+  const std::string format = !command.format.empty() ? command.format : output.to_file() ? "csv" : "text";
+  write_report(report, format, output.stream());
+  return output.finish(kProgram) ? 0 : 1;
 }
 
 }  // namespace
@@ -85,20 +61,10 @@ int main(int argc, char** argv) {
   app.add_option("--format", command.format, "text (the default on standard output), csv (the default with -o) or json")
       ->check(CLI::IsMember({"text", "csv", "json"}))
       ->option_text("text|csv|json");
-  try {
-    app.parse(argc, argv);
-  } catch (const CLI::CallForHelp& help) {
-    return app.exit(help);
-  } catch (const CLI::CallForVersion& version) {
-    return app.exit(version);
-  } catch (const CLI::ParseError& error) {
-    return usage_error(error.what());
+  if (const std::optional<int> status = kestral::analyse::parse_command_line(app, argc, argv, kProgram)) return *status;
+  if (const std::string refused = kestral::analyse::output_replacing_input(command.input, command.output, "problem");
+      !refused.empty()) {
+    return kestral::analyse::usage_error(kProgram, refused);
   }
-  // Replacing the problem by its own report would lose the problem.
-  std::error_code error;
-  if (!command.output.empty() && std::filesystem::equivalent(command.input, command.output, error)) {
-    return usage_error("-o " + command.output + " is the problem file itself");
-  }
-  kestral::files::remove_temporary_files_on_signals();
-  return run(command);
+  return kestral::analyse::run_program(kProgram, command.input, [&command] { return run(command); });
 }
