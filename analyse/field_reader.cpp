@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "analyse/problem.h"
+#include "format/shortest_text.h"
 
 namespace kestral::analyse {
 namespace {
@@ -55,6 +56,12 @@ double FieldReader::number(const nlohmann::json& value, const std::string& place
   if (!value.is_number()) fail(place, "must be a number, not " + kind_of(value));
   const double result = value.get<double>();
   if (!std::isfinite(result)) fail(place, "is beyond the range of a double");
+  return result;
+}
+
+double FieldReader::checked(const nlohmann::json& value, const std::string& place, bool (*ok)(double), std::string_view limits) const {
+  const double result = number(value, place);
+  if (!ok(result)) fail(place, "is " + shortest_text(result) + ", must be " + std::string(limits));
   return result;
 }
 

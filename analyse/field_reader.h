@@ -33,6 +33,8 @@ class FieldReader {
   // A finite number (a JSON integer or real); `place` names the value.
   double number(const nlohmann::json& value, const std::string& place) const;
   std::string text(const nlohmann::json& value, const std::string& place) const;
+  // A number that must pass `ok`, else "is <value>, must be <limits>".
+  double checked(const nlohmann::json& value, const std::string& place, bool (*ok)(double), std::string_view limits) const;
 
   // Member `key` of an object, or none when absent.
   static const nlohmann::json* member(const nlohmann::json& object, std::string_view key);

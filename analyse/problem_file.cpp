@@ -7,6 +7,7 @@
 
 #include "analyse/field_reader.h"
 #include "analyse/json_document.h"
+#include "analyse/layer_list.h"
 #include "format/shortest_text.h"
 #include "multilayer/analysis.h"
 
@@ -27,14 +28,6 @@ std::string limit_text(double limit) {
 struct Reader {
   FieldReader fields;
   Problem& problem;
-
-  // A number that must satisfy `ok`, else "is <value>, must be <limits>".
-  template <typename Test>
-  double checked(const json& value, const std::string& place, Test ok, const char* limits) const {
-    const double number = fields.number(value, place);
-    if (!ok(number)) fields.fail(place, "is " + shortest_text(number) + ", must be " + limits);
-    return number;
-  }
 
   // A value times its unit's factor (mm per m, N per kN), which must stay a
   // finite double.
@@ -82,54 +75,10 @@ struct Reader {
   }
 
   void read_layers(const json& layers) {
-    fields.expect_array(layers, "layers", true);
-    ordered_json echo = ordered_json::array();
-    const double length = problem.units.length_factor();
-    for (std::size_t k = 0; k < layers.size(); ++k) {
-      const std::string place = place_of_element("layers", k);
-      const json& object = layers[k];
-      const bool last = k + 1 == layers.size();
-      fields.expect_object(object, place, {"name", "E", "nu", "thickness", "interface_below"});
-      multilayer::Layer layer;
-      ordered_json layer_echo;
-      std::string name;
-      if (const json* value = FieldReader::member(object, "name")) {
-        name = fields.text(*value, place_of_key(place, "name"));
-        layer_echo["name"] = name;
-      }
-      const double E = checked(fields.required(object, place, "E"), place_of_key(place, "E"),
-                               [](double e) { return e > 0.0; }, "above 0");
-      const double nu = checked(fields.required(object, place, "nu"), place_of_key(place, "nu"),
-                                [](double v) { return v >= 0.0 && v <= 0.5; }, "0 to 0.5");
-      layer.modulus = E * problem.units.stress_factor();
-      layer.poisson = nu;
-      layer_echo["E"] = E;
-      layer_echo["nu"] = nu;
-      const json* thickness = FieldReader::member(object, "thickness");
-      const json* interface = FieldReader::member(object, "interface_below");
-      if (last) {
-        if (thickness != nullptr) {
-          fields.fail(place_of_key(place, "thickness"), "the last layer is the half-space and has no thickness");
-        }
-        if (interface != nullptr) {
-          fields.fail(place_of_key(place, "interface_below"), "the last layer is the half-space and has no interface below");
-        }
-      } else {
-        if (thickness == nullptr) fields.fail(place_of_key(place, "thickness"), "missing (only the last layer, the half-space, has none)");
-        const double h = checked(*thickness, place_of_key(place, "thickness"), [](double t) { return t > 0.0; }, "above 0");
-        layer.thickness = in_engine_units(h, length, place_of_key(place, "thickness"));
-        layer_echo["thickness"] = h;
-        ordered_json interface_echo = "bonded";
-        if (interface != nullptr) {
-          read_interface(fields, problem.units, *interface, place_of_key(place, "interface_below"), layer.below, interface_echo);
-        }
-        layer_echo["interface_below"] = interface_echo;
-      }
-      problem.section.layers.push_back(layer);
-      problem.layer_names.push_back(name);
-      echo.push_back(layer_echo);
-    }
-    problem.echo["layers"] = echo;
+    LayerList list = read_layer_list(fields, problem.units, layers, LayerFormat{});
+    problem.section.layers = std::move(list.layers);
+    problem.layer_names = std::move(list.names);
+    problem.echo["layers"] = std::move(list.echo);
   }
 
   void read_loads(const json& loads) {
@@ -151,17 +100,17 @@ struct Reader {
       if (force == nullptr && radius == nullptr) fields.fail(place, "give \"load\" or \"radius\" with the \"pressure\"");
       const auto positive = [](double value) { return value > 0.0; };
       if (force != nullptr) {
-        const double value = checked(*force, place_of_key(place, "load"), positive, "above 0");
+        const double value = fields.checked(*force, place_of_key(place, "load"), positive, "above 0");
         load.by_force = true;
         load.force = in_engine_units(value, problem.units.force_factor(), place_of_key(place, "load"));
         load_echo["load"] = value;
       } else {
-        const double value = checked(*radius, place_of_key(place, "radius"), positive, "above 0");
+        const double value = fields.checked(*radius, place_of_key(place, "radius"), positive, "above 0");
         load.by_force = false;
         load.radius = in_engine_units(value, problem.units.length_factor(), place_of_key(place, "radius"));
         load_echo["radius"] = value;
       }
-      const double pressure = checked(fields.required(object, place, "pressure"), place_of_key(place, "pressure"), positive, "above 0");
+      const double pressure = fields.checked(fields.required(object, place, "pressure"), place_of_key(place, "pressure"), positive, "above 0");
       load.pressure = pressure * problem.units.stress_factor();
       load_echo["pressure"] = pressure;
       // A pressure that underflows (4e-320 MPa), or a contact radius
@@ -388,7 +337,7 @@ Problem read_problem(const nlohmann::json& document, const std::string& source) 
   if (grid != nullptr) reader.read_grid(*grid);
   if (problem.points.empty()) fields.fail("points", "none given: \"points\" is empty and there is no \"grid\"");
   if (const json* tolerance = FieldReader::member(document, "tolerance")) {
-    problem.tolerance = reader.checked(*tolerance, "tolerance", tolerance_allowed, kToleranceLimits);
+    problem.tolerance = reader.fields.checked(*tolerance, "tolerance", tolerance_allowed, kToleranceLimits);
   }
   problem.echo["tolerance"] = problem.tolerance;
   reader.check_engine_limits();

@@ -6,9 +6,11 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <utility>
 
 #include "analyse/json_document.h"
 #include "analyse/field_reader.h"
+#include "analyse/layer_list.h"
 #include "analyse/problem.h"
 #include "analyse/problem_file.h"
 #include "backcalc/drops_csv.h"
@@ -28,9 +30,7 @@ struct Reader {
   Survey& survey;
 
   double positive(const json& value, const std::string& place) const {
-    const double number = fields.number(value, place);
-    if (!(number > 0.0)) fields.fail(place, "is " + shortest_text(number) + ", must be above 0");
-    return number;
+    return fields.checked(value, place, [](double x) { return x > 0.0; }, "above 0");
   }
 
   // A value times its unit's factor, which must stay a finite double.
@@ -94,56 +94,18 @@ struct Reader {
   }
 
   void read_layers(const json& layers) {
-    fields.expect_array(layers, "layers", true);
-    ordered_json echo = ordered_json::array();
-    for (std::size_t k = 0; k < layers.size(); ++k) {
-      const std::string place = place_of_element("layers", k);
-      const json& object = layers[k];
-      const bool last = k + 1 == layers.size();
-      fields.expect_object(object, place, {"name", "E", "nu", "thickness", "interface_below"});
-      multilayer::Layer layer;
-      ordered_json layer_echo;
-      std::string label = std::to_string(k + 1);
-      if (const json* name = FieldReader::member(object, "name")) {
-        label = fields.text(*name, place_of_key(place, "name"));
-        if (label.empty()) fields.fail(place_of_key(place, "name"), "is empty");
-        for (std::size_t j = 0; j < k; ++j) {
-          if (survey.layer_labels[j] == label) fields.fail(place_of_key(place, "name"), "is \"" + label + "\", the name of " + place_of_element("layers", j) + " too");
-        }
-        layer_echo["name"] = label;
-      }
-      const double nu = fields.number(fields.required(object, place, "nu"), place_of_key(place, "nu"));
-      if (!(nu >= 0.0 && nu <= 0.5)) fields.fail(place_of_key(place, "nu"), "is " + shortest_text(nu) + ", must be 0 to 0.5");
-      layer.poisson = nu;
-      layer_echo["nu"] = nu;
-      ordered_json modulus_echo;
-      const ModulusSearch search = read_modulus(fields.required(object, place, "E"), place_of_key(place, "E"), modulus_echo);
-      layer.modulus = search.seed;
-      const json* thickness = FieldReader::member(object, "thickness");
-      const json* interface = FieldReader::member(object, "interface_below");
-      if (last) {
-        if (thickness != nullptr) fields.fail(place_of_key(place, "thickness"), "the last layer is the half-space and has no thickness");
-        if (interface != nullptr) fields.fail(place_of_key(place, "interface_below"), "the last layer is the half-space and has no interface below");
-      } else {
-        if (thickness == nullptr) fields.fail(place_of_key(place, "thickness"), "missing (only the last layer, the half-space, has none)");
-        const double h = positive(*thickness, place_of_key(place, "thickness"));
-        layer.thickness = in_engine_units(h, survey.units.length_factor(), place_of_key(place, "thickness"));
-        layer_echo["thickness"] = h;
-      }
-      layer_echo["E"] = modulus_echo;
-      if (!last) {
-        ordered_json interface_echo = "bonded";
-        if (interface != nullptr) {
-          analyse::read_interface(fields, survey.units, *interface, place_of_key(place, "interface_below"), layer.below, interface_echo);
-        }
-        layer_echo["interface_below"] = interface_echo;
-      }
-      survey.section.layers.push_back(layer);
-      survey.moduli.push_back(search);
-      survey.layer_labels.push_back(label);
-      echo.push_back(layer_echo);
-    }
-    survey.echo["layers"] = echo;
+    analyse::LayerFormat format;
+    format.modulus = [this](const json& value, const std::string& place, ordered_json& echo) {
+      survey.moduli.push_back(read_modulus(value, place, echo));
+      return survey.moduli.back().seed;
+    };
+    format.labelled = true;
+    format.nu_first = true;
+    format.converted = "";
+    analyse::LayerList list = analyse::read_layer_list(fields, survey.units, layers, format);
+    survey.section.layers = std::move(list.layers);
+    survey.layer_labels = std::move(list.names);
+    survey.echo["layers"] = std::move(list.echo);
     check_modulus_span();
   }
 

@@ -34,15 +34,8 @@ struct Reader {
   double length() const { return problem.base.units.length_factor(); }
   double stress() const { return problem.base.units.stress_factor(); }
 
-  template <typename Test>
-  double checked(const json& value, const std::string& place, Test ok, const char* limits) const {
-    const double number = fields.number(value, place);
-    if (!ok(number)) fields.fail(place, "is " + shortest_text(number) + ", must be " + limits);
-    return number;
-  }
-
   double positive(const json& object, const std::string& place, const char* key) const {
-    return checked(fields.required(object, place, key), place_of_key(place, key), [](double v) { return v > 0.0; },
+    return fields.checked(fields.required(object, place, key), place_of_key(place, key), [](double v) { return v > 0.0; },
                    "above 0");
   }
 
@@ -101,7 +94,7 @@ struct Reader {
       axle.load = load * problem.base.units.force_factor();
       axle.pressure = pressure * stress();
       if (!std::isfinite(axle.load)) fields.fail(place_of_key(place, "load"), "is " + shortest_text(load) + ", beyond the range of a double once converted to N");
-      const double repetitions = checked(fields.required(object, place, "repetitions"), place_of_key(place, "repetitions"),
+      const double repetitions = fields.checked(fields.required(object, place, "repetitions"), place_of_key(place, "repetitions"),
                                          [](double v) { return v >= 0.0; }, "0 or more");
       axle.repetitions = repetitions;
       ordered_json axle_echo = {{"name", axle.name}, {"group", group}, {"tyres", tyres}, {"load", load},
@@ -179,12 +172,12 @@ struct Reader {
     if (FieldReader::member(value, "form") != nullptr) choice(value, place, "form", {"power"});
     PerformanceModel model;
     model.k1 = positive(value, place, "k1");
-    model.k2 = checked(fields.required(value, place, "k2"), place_of_key(place, "k2"), [](double v) { return v >= 0.0; }, "0 or more");
+    model.k2 = fields.checked(fields.required(value, place, "k2"), place_of_key(place, "k2"), [](double v) { return v >= 0.0; }, "0 or more");
     const json* k3 = FieldReader::member(value, "k3");
     const json* unit = FieldReader::member(value, "modulus_unit");
     if ((k3 == nullptr) != (unit == nullptr)) fields.fail(place, "give \"k3\" and \"modulus_unit\" together, or neither");
     if (k3 != nullptr) {
-      model.k3 = checked(*k3, place_of_key(place, "k3"), [](double v) { return std::isfinite(v); }, "finite");
+      model.k3 = fields.checked(*k3, place_of_key(place, "k3"), [](double v) { return std::isfinite(v); }, "finite");
       const std::string unit_name = fields.text(*unit, place_of_key(place, "modulus_unit"));
       const auto stress_unit = analyse::stress_unit_named(unit_name);
       if (!stress_unit) fields.fail(place_of_key(place, "modulus_unit"), "is \"" + unit_name + "\", must be one of " + std::string(analyse::kStressUnitNames));
@@ -245,7 +238,7 @@ struct Reader {
       fields.expect_object(object, place, {"name", "share", "E"});
       Season season{name_or(object, place, place), 0.0, own};
       if (!names.insert(season.name).second) fields.fail(place_of_key(place, "name"), "\"" + season.name + "\" is given to another season too");
-      season.share = checked(fields.required(object, place, "share"), place_of_key(place, "share"),
+      season.share = fields.checked(fields.required(object, place, "share"), place_of_key(place, "share"),
                              [](double v) { return v >= 0.0 && v <= 1.0; }, "0 to 1");
       total += season.share;
       ordered_json moduli = ordered_json::object();
@@ -255,7 +248,7 @@ struct Reader {
         for (const auto& [name, value] : e->items()) {
           const std::string key_place = place_of_key(e_place, name);
           const std::size_t k = layer(json(name), key_place);
-          const double modulus = checked(value, key_place, [](double v) { return v > 0.0; }, "above 0");
+          const double modulus = fields.checked(value, key_place, [](double v) { return v > 0.0; }, "above 0");
           season.moduli[k] = modulus * stress();
           moduli[name] = modulus;
         }

@@ -140,6 +140,8 @@ TEST(ProblemFile, RejectsEveryMistakeWithItsPlace) {
       {problem_with(R"("layers": [{"E": 3000, "nu": 0.35}, {"E": 60, "nu": 0.4}])", kLoads, kPoints),
        "p.json: layers[0].thickness: missing (only the last layer, the half-space, has none)"},
       {problem_with(R"("layers": [{"nu": 0.35}])", kLoads, kPoints), "p.json: layers[0].E: missing"},
+      // E is checked before nu (a survey checks nu first).
+      {problem_with(R"("layers": [{"E": -1, "nu": 0.6}])", kLoads, kPoints), "p.json: layers[0].E: is -1, must be above 0"},
       {problem_with(R"("layers": [{"E": 60}])", kLoads, kPoints), "p.json: layers[0].nu: missing"},
       {problem_with(R"("layers": [{"E": 0, "nu": 0.4}])", kLoads, kPoints), "p.json: layers[0].E: is 0, must be above 0"},
       {problem_with(R"("layers": [{"E": -5, "nu": 0.4}])", kLoads, kPoints), "p.json: layers[0].E: is -5, must be above 0"},

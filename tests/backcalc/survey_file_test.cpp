@@ -75,6 +75,7 @@ const std::vector<FileError> kFileErrors{
     {"/units/speed", "fast", "s.json: units.speed: unknown key"},
     {"/layers", nlohmann::json::array(), "s.json: layers: must not be empty"},
     {"/layers/0/nu", 0.6, "s.json: layers[0].nu: is 0.6, must be 0 to 0.5"},
+    {"/layers/2", {{"E", -1}, {"nu", 0.6}}, "s.json: layers[2].nu: is 0.6, must be 0 to 0.5"},  // nu before E
     {"/layers/0/E", "stiff", "s.json: layers[0].E: must be a number (fixed) or {\"seed\", \"min\", \"max\"} (searched)"},
     {"/layers/2/E", -80, "s.json: layers[2].E: is -80, must be above 0"},
     {"/layers/0/E/min", nullptr, "s.json: layers[0].E.min: missing"},
