@@ -143,7 +143,7 @@ function pointsValue() {
 
 function problemValue() {
   const problem = {
-    units: {length: $("unit-length").value, stress: $("unit-stress").value, force: $("unit-force").value},
+    units: kestral.unitsValue(),
     layers: layersValue(),
     loads: loadsValue(),
     points: pointsValue(),
@@ -153,18 +153,9 @@ function problemValue() {
   return problem;
 }
 
-function refreshUnits() {
-  document.querySelectorAll(".unit[data-unit]").forEach((span) => {
-    span.textContent = $(`unit-${span.dataset.unit}`).value;
-  });
-}
-
 // Fills the form from a problem file (its grid becomes points of the table).
 function fillForm(problem) {
-  const units = problem.units || {};
-  $("unit-length").value = units.length || "mm";
-  $("unit-stress").value = units.stress || "MPa";
-  $("unit-force").value = units.force || "N";
+  kestral.fillUnits(problem.units);
   $("tolerance").value = problem.tolerance === undefined ? "" : problem.tolerance;
   $("layers").tBodies[0].innerHTML = "";
   (problem.layers || []).forEach(addLayer);
@@ -180,6 +171,6 @@ function fillForm(problem) {
   }
   document.querySelector('input[name="points-mode"][value="table"]').checked = true;
   refreshPointsMode();
-  refreshUnits();
+  kestral.refreshUnits();
 }
 

@@ -148,7 +148,7 @@ function start() {
   for (const id of ["profile-places", "profile-from", "profile-to", "profile-step"]) {
     $(id).addEventListener("input", refreshProfileCount);
   }
-  for (const id of ["unit-length", "unit-stress", "unit-force"]) $(id).addEventListener("change", refreshUnits);
+  kestral.watchUnits();
   $("run").addEventListener("click", run);
   document.querySelectorAll("#column-groups input").forEach((box) => box.addEventListener("change", refreshGroups));
   document.querySelectorAll(".tab").forEach((t) => t.addEventListener("click", () => showTab(t.dataset.tab)));

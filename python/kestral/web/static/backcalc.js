@@ -131,8 +131,7 @@ function showCsv() {
 
 function surveyValue() {
   const survey = {
-    units: {length: $("unit-length").value, stress: $("unit-stress").value, force: $("unit-force").value,
-      deflection: $("unit-deflection").value},
+    units: kestral.unitsValue(),
     layers: surveyLayersValue(),
     plate: {radius: value($("plate-radius"))},
     sensors: numbers($("sensors").value),
@@ -145,10 +144,7 @@ function surveyValue() {
 }
 
 function fillSurvey(survey) {
-  const units = survey.units || {};
-  for (const [key, fallback] of [["length", "mm"], ["stress", "MPa"], ["force", "N"], ["deflection", "um"]]) {
-    $(`unit-${key}`).value = units[key] || fallback;
-  }
+  kestral.fillUnits(survey.units);
   $("layers").tBodies[0].innerHTML = "";
   (survey.layers || []).forEach(addSurveyLayer);
   $("plate-radius").value = (survey.plate || {}).radius ?? "";
@@ -162,22 +158,14 @@ function fillSurvey(survey) {
   if (survey.drops_csv) {
     kestral.showError("drops_csv", `the survey reads ${survey.drops_csv}: open that CSV file too (Open FWD CSV…)`);
   }
-  refreshSurveyUnits();
-}
-
-function refreshSurveyUnits() {
-  document.querySelectorAll(".unit[data-unit]").forEach((span) => {
-    span.textContent = $(`unit-${span.dataset.unit}`).value;
-  });
+  kestral.refreshUnits();
 }
 
 function startSurveyForm() {
   fillSurvey(SURVEY_EXAMPLE);
   $("add-layer").addEventListener("click", () => addSurveyLayer({nu: 0.35, E: {min: 10, max: 10000}}));
   $("add-drop").addEventListener("click", () => addDrop({}));
-  for (const key of ["length", "stress", "force", "deflection"]) {
-    $(`unit-${key}`).addEventListener("change", refreshSurveyUnits);
-  }
+  kestral.watchUnits();
   $("forget-csv").addEventListener("click", () => { dropsCsv = null; showCsv(); });
   kestral.readUpload($("drops-upload"), (text, name) => {
     dropsCsv = {name, text};

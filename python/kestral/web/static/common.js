@@ -10,6 +10,40 @@ const kestral = {
     return fetch(kestral.root + path, options);
   },
 
+  // The units card (units_card.html): the units it holds, filled from a
+  // problem file, and every unit label of the page kept in step with it.
+  unitDefaults: {length: "mm", stress: "MPa", force: "N", deflection: "um"},
+
+  unitSelect(key) {
+    return document.getElementById(`unit-${key}`);
+  },
+
+  unitsValue() {
+    const units = {};
+    for (const key of Object.keys(kestral.unitDefaults)) {
+      if (kestral.unitSelect(key)) units[key] = kestral.unitSelect(key).value;
+    }
+    return units;
+  },
+
+  fillUnits(units) {
+    for (const [key, fallback] of Object.entries(kestral.unitDefaults)) {
+      if (kestral.unitSelect(key)) kestral.unitSelect(key).value = (units || {})[key] || fallback;
+    }
+  },
+
+  refreshUnits() {
+    document.querySelectorAll(".unit[data-unit]").forEach((span) => {
+      span.textContent = kestral.unitSelect(span.dataset.unit).value;
+    });
+  },
+
+  watchUnits() {
+    for (const key of Object.keys(kestral.unitDefaults)) {
+      if (kestral.unitSelect(key)) kestral.unitSelect(key).addEventListener("change", kestral.refreshUnits);
+    }
+  },
+
   // Removes every message a page shows beside its fields.
   clearErrors() {
     document.querySelectorAll(".field-error").forEach((e) => e.remove());

@@ -157,7 +157,7 @@ function refreshLayerChoices() {
 
 function problemValue() {
   const problem = {
-    units: {length: $("unit-length").value, stress: $("unit-stress").value, force: $("unit-force").value},
+    units: kestral.unitsValue(),
     layers: layersValue(), axles: axlesValue(), criteria: criteriaValue(),
   };
   const seasons = seasonsValue();
@@ -173,17 +173,8 @@ function problemValue() {
   return problem;
 }
 
-function refreshUnits() {
-  document.querySelectorAll(".unit[data-unit]").forEach((span) => {
-    span.textContent = $(`unit-${span.dataset.unit}`).value;
-  });
-}
-
 function fillForm(problem) {
-  const units = problem.units || {};
-  $("unit-length").value = units.length || "mm";
-  $("unit-stress").value = units.stress || "MPa";
-  $("unit-force").value = units.force || "N";
+  kestral.fillUnits(problem.units);
   for (const [table, add, key] of [["layers", addLayer, "layers"], ["axles", addAxle, "axles"],
     ["criteria", addCriterion, "criteria"], ["seasons", addSeason, "seasons"]]) {
     $(table).tBodies[0].innerHTML = "";
@@ -201,7 +192,7 @@ function fillForm(problem) {
     $("search-layer").value = typeof search.layer === "number" ? names[search.layer] : search.layer;
     for (const key of ["min", "max", "resolution"]) $(`search-${key}`).value = search[key] ?? "";
   }
-  refreshUnits();
+  kestral.refreshUnits();
 }
 
 function startDesignForm() {
@@ -217,7 +208,7 @@ function startDesignForm() {
   $("add-axle").addEventListener("click", () => addAxle({group: "single", tyres: "dual"}));
   $("add-criterion").addEventListener("click", () => addCriterion({model: "power"}));
   $("add-season").addEventListener("click", () => addSeason({}));
-  for (const id of ["unit-length", "unit-stress", "unit-force"]) $(id).addEventListener("change", refreshUnits);
+  kestral.watchUnits();
   $("download-problem").addEventListener("click", () => {
     kestral.download("design.json", JSON.stringify(problemValue(), null, 2) + "\n", "application/json");
   });
