@@ -25,26 +25,11 @@ function addSurveyLayer(layer) {
   mode.dataset.key = "E.mode";
   mode.add(new Option("searched", "searched")); mode.add(new Option("fixed", "fixed"));
   mode.value = searched ? "searched" : "fixed";
-  const kind = document.createElement("select");
-  kind.dataset.key = "interface_below";
-  for (const name of ["bonded", "frictionless", "spring"]) kind.add(new Option(name, name));
-  const stiffness = input("num", "", "interface_below.spring");
-  stiffness.placeholder = "k";
-  stiffness.title = "spring stiffness: stress per length";
-  const face = layer.interface_below;
-  if (face && typeof face === "object" && "spring" in face) {
-    kind.value = "spring"; stiffness.value = face.spring;
-  } else if (face) {
-    kind.value = face;
-  }
-  const interfaceCell = cell(kind);
-  interfaceCell.appendChild(stiffness);
   row.append(cell(""), cell(input("name", layer.name, "name")), cell(input("num", layer.nu, "nu")),
     cell(input("num", layer.thickness, "thickness")), cell(mode), cell(input("num", E.seed, "E.seed")),
-    cell(input("num", E.min, "E.min")), cell(input("num", E.max, "E.max")), interfaceCell,
+    cell(input("num", E.min, "E.min")), cell(input("num", E.max, "E.max")), interfaceCell(layer.interface_below, refreshSurveyLayers),
     cell(removeButton(() => { row.remove(); refreshSurveyLayers(); })));
   mode.addEventListener("change", refreshSurveyLayers);
-  kind.addEventListener("change", refreshSurveyLayers);
   refreshSurveyLayers();
 }
 
@@ -81,13 +66,8 @@ function surveyLayersValue() {
       layer.E = {};
       for (const key of ["seed", "min", "max"]) if (get(`E.${key}`) !== undefined) layer.E[key] = get(`E.${key}`);
     }
-    const kind = row.querySelector('[data-key="interface_below"]').value;
-    if (i < rows.length - 1 && kind === "spring") {
-      const k = get("interface_below.spring");
-      layer.interface_below = {spring: k === undefined ? "" : k};
-    } else if (i < rows.length - 1 && kind !== "bonded") {
-      layer.interface_below = kind;
-    }
+    const face = interfaceValue(row);
+    if (i < rows.length - 1 && face !== undefined) layer.interface_below = face;
     return layer;
   });
 }

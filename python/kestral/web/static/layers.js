@@ -10,22 +10,7 @@ function addLayer(layer) {
   row.appendChild(cell(input("num", layer.E, "E")));
   row.appendChild(cell(input("num", layer.nu, "nu")));
   row.appendChild(cell(input("num", layer.thickness, "thickness")));
-  const kind = document.createElement("select");
-  kind.dataset.key = "interface_below";
-  for (const name of ["bonded", "frictionless", "spring"]) kind.add(new Option(name, name));
-  const stiffness = input("num", "", "interface_below.spring");
-  stiffness.placeholder = "k";
-  stiffness.title = "spring stiffness: stress per length";
-  const interfaceCell = cell(kind);
-  interfaceCell.appendChild(stiffness);
-  row.appendChild(interfaceCell);
-  const face = layer.interface_below;
-  if (face && typeof face === "object" && "spring" in face) {
-    kind.value = "spring"; stiffness.value = face.spring;
-  } else if (face) {
-    kind.value = face;
-  }
-  kind.addEventListener("change", refreshLayers);
+  row.appendChild(interfaceCell(layer.interface_below, refreshLayers));
   row.appendChild(cell(removeButton(() => { row.remove(); refreshLayers(); })));
   refreshLayers();
 }
@@ -61,13 +46,8 @@ function layersValue() {
     for (const key of ["E", "nu"]) if (get(key) !== undefined) layer[key] = get(key);
     if (i < rows.length - 1) {
       if (get("thickness") !== undefined) layer.thickness = get("thickness");
-      const kind = row.querySelector('[data-key="interface_below"]').value;
-      if (kind === "spring") {
-        const k = get("interface_below.spring");
-        layer.interface_below = {spring: k === undefined ? "" : k};
-      } else if (kind !== "bonded") {
-        layer.interface_below = kind;
-      }
+      const face = interfaceValue(row);
+      if (face !== undefined) layer.interface_below = face;
     }
     return layer;
   });

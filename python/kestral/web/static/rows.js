@@ -49,3 +49,34 @@ function renumber(tbody, prefix) {
   });
 }
 
+
+// The cell of a layer's interface below (bonded, frictionless or a spring of
+// stiffness k), filled from the problem file's `interface_below`; `changed`
+// is called when the kind changes.
+function interfaceCell(face, changed) {
+  const kind = document.createElement("select");
+  kind.dataset.key = "interface_below";
+  for (const name of ["bonded", "frictionless", "spring"]) kind.add(new Option(name, name));
+  const stiffness = input("num", "", "interface_below.spring");
+  stiffness.placeholder = "k";
+  stiffness.title = "spring stiffness: stress per length";
+  if (face && typeof face === "object" && "spring" in face) {
+    kind.value = "spring"; stiffness.value = face.spring;
+  } else if (face) {
+    kind.value = face;
+  }
+  kind.addEventListener("change", changed);
+  const both = cell(kind);
+  both.appendChild(stiffness);
+  return both;
+}
+
+// The problem file's `interface_below` of a row of that cell (none when bonded).
+function interfaceValue(row) {
+  const kind = row.querySelector('[data-key="interface_below"]').value;
+  if (kind === "spring") {
+    const k = value(row.querySelector('[data-key="interface_below.spring"]'));
+    return {spring: k === undefined ? "" : k};
+  }
+  return kind === "bonded" ? undefined : kind;
+}
